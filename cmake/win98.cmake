@@ -1,0 +1,30 @@
+# The Windows 98 image rules: headers that hide newer calls, a Pentium-safe
+# instruction set for our own code, a 4.0 subsystem and a static runtime.
+add_compile_definitions(
+    WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0410 _WIN32_IE=0x0401
+    WIN32_LEAN_AND_MEAN NOMINMAX)
+add_compile_options(-march=i586)
+set(CMAKE_CXX_FLAGS_RELEASE "-O2")
+
+# Link options of every shipped image (tests use them too, so that what they
+# exercise is what ships).
+set(WIN98_LINK_OPTIONS
+    -static -static-libgcc -static-libstdc++
+    -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+    -Wl,--disable-dynamicbase -Wl,--disable-nxcompat -Wl,--no-insert-timestamp)
+
+# CFGMGR32 first: the SETUPAPI import library carries CM_* stubs too.
+set(WIN98_SYSTEM_LIBS cfgmgr32 setupapi comctl32 advapi32 gdi32 user32 kernel32)
+
+# A GUI image of the Windows 98 kind.
+function(win98_gui_image target)
+    target_link_options(${target} PRIVATE ${WIN98_LINK_OPTIONS} -mwindows -s
+                        -Wl,--subsystem,windows:4.0)
+    target_link_libraries(${target} PRIVATE ${WIN98_SYSTEM_LIBS})
+endfunction()
+
+# A console image (test programs).
+function(win98_console_image target)
+    target_link_options(${target} PRIVATE ${WIN98_LINK_OPTIONS} -Wl,--subsystem,console:4.0)
+    target_link_libraries(${target} PRIVATE ${WIN98_SYSTEM_LIBS})
+endfunction()

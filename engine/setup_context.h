@@ -1,0 +1,46 @@
+// The state of one setup run: what the package says and what the machine is.
+// Empty and zero when the main dialog is constructed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/text.h"
+
+using FileNameText = FixedText<20>;
+using FolderText = FixedText<260>;
+using DescriptionText = FixedText<64>;
+
+// Vendor and product id texts of one hardware id: "ABCD" and "1234" of
+// USB\VID_ABCD&PID_1234.
+struct TargetId {
+    FixedText<5> vid;
+    FixedText<5> pid;
+};
+
+constexpr std::size_t kMaxTargetIds = 50;
+
+struct SetupContext {
+    int installSelected = 0;  // 1 install or update, 0 uninstall
+    std::uint8_t osKind = 0;
+    FixedText<10> primaryVid;
+    FixedText<10> primaryPid;
+    FileNameText modelsSection;
+    FileNameText extraMatchText;  // never filled: an empty text matches every INF
+    FileNameText mainInfName;     // the setup script, which is also the main INF
+    FileNameText mpdInfName;
+    FileNameText floppyInfName;
+    FileNameText sysFileName;
+    FileNameText pdrFileName;
+    FolderText sourceDir;  // the program's folder, no trailing backslash
+    FolderText windowsDir;
+    DescriptionText deviceDescription;
+    DescriptionText setupDeviceDesc;
+    FileNameText provider;
+    FileNameText installSection;
+    // Filled entries first; the list ends at the first entry with an empty
+    // vendor id text, and there is always one.
+    std::array<TargetId, kMaxTargetIds + 1> targetIds;
+    int win98Only = 0;
+    int infOnlyMode = 0;  // 1: the install copies only the floppy INF
+};

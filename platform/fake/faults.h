@@ -1,0 +1,60 @@
+// Fault injection for the fake machine: every platform operation passes
+// through Faults::Fail, which records it and says whether it must fail.
+#pragma once
+
+#include <cstddef>
+#include <set>
+#include <vector>
+
+namespace fake {
+
+enum class Op {
+    ListFiles,
+    OpenInf,
+    CloseInf,
+    FindFirstLine,
+    FindNextLine,
+    GetStringField,
+    GetIntField,
+    GetVersion,
+    GetWindowsDirectory,
+    GetModulePath,
+    GetCommandLine,
+    LoadString,
+    MessageBox,
+    DispatchOneMessage,
+    Sleep,
+    SetControlText,
+    SetProgressPosition,
+};
+
+const char* OpName(Op op);
+
+class Faults {
+  public:
+    // Every call of this operation fails.
+    void FailAlways(Op op) { alwaysFailing_.insert(op); }
+    // The call with this sequence number (0-based, over all operations) fails;
+    // with `andLater`, every call after it fails too.
+    void FailCall(std::size_t sequence, bool andLater = false) {
+        failFrom_ = sequence;
+        failOnlyOne_ = !andLater;
+    }
+    void Clear();
+
+    // Records the call; true when it must fail.
+    bool Fail(Op op);
+
+    const std::vector<Op>& Log() const { return log_; }
+    std::size_t Injected() const { return injected_; }
+
+  private:
+    static constexpr std::size_t kNever = static_cast<std::size_t>(-1);
+    std::set<Op> alwaysFailing_;
+    std::size_t failFrom_ = kNever;
+    bool failOnlyOne_ = true;
+    std::vector<Op> log_;
+    std::size_t injected_ = 0;
+};
+
+}  // namespace fake

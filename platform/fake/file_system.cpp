@@ -1,0 +1,122 @@
+#include "platform/fake/file_system.h"
+
+#include <algorithm>
+
+namespace fake {
+
+namespace {
+
+// Windows compares paths without regard to the case of ASCII letters.
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string NameOf(const std::string& path) {
+    std::size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+std::string FileSystem::Key(const std::string& path) {
+    std::string key = path;
+    for (char& c : key) {
+        c = Upper(c == '/' ? '\\' : c);
+    }
+    while (key.size() > 3 && key.back() == '\\') {
+        key.pop_back();
+    }
+    return key;
+}
+
+void FileSystem::Put(const std::string& path, const std::string& bytes, std::uint32_t attributes) {
+    std::string key = Key(path);
+    auto it = files_.find(key);
+    if (it != files_.end()) {
+        it->second.bytes = bytes;
+        it->second.attributes = attributes;
+        return;
+    }
+    files_[key] = Entry{path, bytes, attributes, nextSerial_++};
+    // The folders above a file exist.
+    for (std::string folder = FolderOf(path); folder.size() > 2; folder = FolderOf(folder)) {
+        MakeFolder(folder);
+    }
+}
+
+bool FileSystem::Exists(const std::string& path) const {
+    return Find(path) != nullptr;
+}
+
+const std::string* FileSystem::Find(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    return it == files_.end() ? nullptr : &it->second.bytes;
+}
+
+std::string FileSystem::Read(const std::string& path) const {
+    const std::string* bytes = Find(path);
+    return bytes ? *bytes : std::string();
+}
+
+bool FileSystem::Remove(const std::string& path) {
+    return files_.erase(Key(path)) != 0;
+}
+
+void FileSystem::MakeFolder(const std::string& path) {
+    folders_.emplace(Key(path), path);
+}
+
+bool FileSystem::FolderExists(const std::string& path) const {
+    return folders_.count(Key(path)) != 0;
+}
+
+bool FileSystem::WildcardMatch(const char* pattern, const char* name) {
+    // Iterative match with one back-track point for the last `*`.
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*name != '\0') {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = name;
+        } else if (*pattern == '?' || (*pattern != '\0' && Upper(*pattern) == Upper(*name))) {
+            ++pattern;
+            ++name;
+        } else if (star != nullptr) {
+            pattern = star + 1;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') {
+        ++pattern;
+    }
+    return *pattern == '\0';
+}
+
+std::vector<std::string> FileSystem::List(const std::string& pattern) const {
+    std::string folderKey = Key(FolderOf(pattern));
+    std::string mask = NameOf(pattern);
+    std::vector<const Entry*> found;
+    for (const auto& [key, entry] : files_) {
+        if (Key(FolderOf(entry.path)) == folderKey &&
+            WildcardMatch(mask.c_str(), NameOf(entry.path).c_str())) {
+            found.push_back(&entry);
+        }
+    }
+    std::vector<std::string> names(found.size());
+    // Creation order, as a FAT directory lists its entries.
+    std::sort(found.begin(), found.end(),
+              [](const Entry* a, const Entry* b) { return a->created < b->created; });
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        names[i] = NameOf(found[i]->path);
+    }
+    return names;
+}
+
+}  // namespace fake

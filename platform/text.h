@@ -1,0 +1,94 @@
+// Fixed-capacity 8-bit text. Capacities count the NUL, as the Windows calls do:
+// FixedText<20> holds at most 19 characters. Nothing here can overflow; an
+// operation whose result does not fit reports false and leaves the text as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+// A writable window onto a fixed buffer, handed to platform calls that fill text.
+struct TextBuffer {
+    char* data;
+    std::size_t capacity;  // bytes, NUL included
+};
+
+template <std::size_t N>
+class FixedText {
+    static_assert(N > 0, "a text needs room for its NUL");
+
+  public:
+    static constexpr std::size_t kCapacity = N;
+
+    FixedText() = default;
+
+    const char* c_str() const { return text_; }
+    std::size_t size() const { return std::strlen(text_); }
+    bool empty() const { return text_[0] == '\0'; }
+    void Clear() { text_[0] = '\0'; }
+
+    bool Assign(const char* s) { return AssignPrefix(s, std::strlen(s)); }
+
+    // Copies at most `count` characters of `s` (fewer where `s` ends sooner).
+    bool AssignPrefix(const char* s, std::size_t count) {
+        std::size_t n = 0;
+        while (n < count && s[n] != '\0') {
+            ++n;
+        }
+        if (n >= N) {
+            return false;
+        }
+        std::memmove(text_, s, n);
+        text_[n] = '\0';
+        return true;
+    }
+
+    bool Append(const char* s) {
+        std::size_t have = size();
+        std::size_t add = std::strlen(s);
+        if (have + add >= N) {
+            return false;
+        }
+        std::memcpy(text_ + have, s, add + 1);
+        return true;
+    }
+
+    // Cuts the text to its first `count` characters (no-op when shorter).
+    void Truncate(std::size_t count) {
+        if (count < size()) {
+            text_[count] = '\0';
+        }
+    }
+
+    TextBuffer Buffer() { return TextBuffer{text_, N}; }
+
+    // After a platform call filled Buffer(): makes sure the text is NUL-ended.
+    void Seal() { text_[N - 1] = '\0'; }
+
+    bool operator==(const char* s) const { return std::strcmp(text_, s) == 0; }
+
+  private:
+    char text_[N] = {};
+};
+
+// Paths and patterns are formatted into 256-byte buffers.
+using PathText = FixedText<256>;
+
+// Joins a folder and a name with one backslash, or none when the folder already
+// ends with one. False when the result does not fit; `out` is then left empty,
+// so a cut path can never be used by mistake.
+template <std::size_t N>
+bool JoinPath(const char* folder, const char* name, FixedText<N>* out) {
+    FixedText<N> joined;
+    std::size_t len = std::strlen(folder);
+    bool ok = joined.Assign(folder);
+    if (ok && (len == 0 || folder[len - 1] != '\\')) {
+        ok = joined.Append("\\");
+    }
+    ok = ok && joined.Append(name);
+    if (!ok) {
+        out->Clear();
+        return false;
+    }
+    *out = joined;
+    return true;
+}
