@@ -18,7 +18,8 @@ class FakeSystem : public SystemServices {
     ~FakeSystem() override;
 
     // Machine state that tests choose.
-    WindowsVersion version{4, 10, 2222};
+    // Windows 98 SE reports its version in the high word of the build too.
+    WindowsVersion version{4, 10, 0x040A08AE};
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string modulePath = "C:\\PACKAGE\\SETUP.EXE";
     std::string commandLine = "C:\\PACKAGE\\SETUP.EXE";

@@ -1,6 +1,7 @@
 #include "platform/fake/file_system.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace fake {
 
@@ -76,6 +77,17 @@ bool FileSystem::FolderExists(const std::string& path) const {
 }
 
 bool FileSystem::WildcardMatch(const char* pattern, const char* name) {
+    // As on Windows, "name.*" also lists "name": a missing extension is an
+    // empty one.
+    std::size_t length = std::strlen(pattern);
+    if (length >= 2 && std::strcmp(pattern + length - 2, ".*") == 0 &&
+        std::strchr(name, '.') == nullptr) {
+        return MatchRun(std::string(pattern, length - 2).c_str(), name);
+    }
+    return MatchRun(pattern, name);
+}
+
+bool FileSystem::MatchRun(const char* pattern, const char* name) {
     // Iterative match with one back-track point for the last `*`.
     const char* star = nullptr;
     const char* resume = nullptr;

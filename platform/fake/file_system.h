@@ -32,6 +32,8 @@ class FileSystem {
     static std::string Key(const std::string& path);  // upper-cased, one form of each path
 
   private:
+    static bool MatchRun(const char* pattern, const char* name);
+
     struct Entry {
         std::string path;  // as first spelled
         std::string bytes;

@@ -23,6 +23,9 @@ TEST(FakeFileSystem, WildcardsMatchLikeFindFirstFile) {
         {"OEM*.INF", "oem12.inf", true},
         {"OEM*.INF", "xoem1.inf", false},
         {"*", "", true},
+        {"*.*", "README", true},
+        {"DISK.*", "disk", true},
+        {"DISK.*", "diskette", false},
         {"a*b*c", "axxbyyc", true},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,20 @@
+# Holds a shipped image to the Windows 98 import rules after each link: every
+# DLL!function it imports must be on the reviewed list, and what it takes from
+# KERNEL32, ADVAPI32 and MSVCRT must exist on Windows 98. A failed check leaves
+# no stamp, so the next build checks again.
+set(WIN98_IMPORTS_ALLOWED ${PROJECT_SOURCE_DIR}/resources/imports-allowed.txt)
+# The functions KERNEL32, ADVAPI32 and MSVCRT export on Windows 98.
+set(WIN98_EXPORT_LISTS ${PROJECT_SOURCE_DIR}/cmake/win98-exports)
+
+function(win98_check_imports target)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.imports-checked)
+    add_custom_command(
+        OUTPUT ${stamp}
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-imports --objdump ${CMAKE_OBJDUMP}
+                --lists ${WIN98_EXPORT_LISTS} $<TARGET_FILE:${target}> ${WIN98_IMPORTS_ALLOWED}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${target} ${WIN98_IMPORTS_ALLOWED} ${PROJECT_SOURCE_DIR}/scripts/check-imports
+        COMMENT "Checking the imports of ${target}"
+        VERBATIM)
+    add_custom_target(${target}_imports ALL DEPENDS ${stamp})
+endfunction()

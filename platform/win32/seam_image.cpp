@@ -1,0 +1,46 @@
+// A GUI image that touches every operation of the Windows backend once, so that
+// its import table shows all the backend needs. The import check reads it.
+#include <cstring>
+#include <string>
+
+#include "platform/text.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_system.h"
+#include "platform/win32/win32_windows.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Win32System sys;
+    Win32Windows windows;
+
+    sys.ListFiles("*.none");
+    // No such INF ships; the line calls run only if someone puts one there.
+    InfHandle inf = sys.OpenInf("seam_image.inf");
+    if (inf != kNoInf) {
+        InfLine line;
+        FixedText<64> text;
+        int value = 0;
+        if (sys.FindFirstLine(inf, "Version", nullptr, &line)) {
+            sys.GetStringField(line, 0, text.Buffer());
+            sys.GetIntField(line, 1, &value);
+            sys.FindNextLine(&line);
+        }
+        sys.CloseInf(inf);
+    }
+    WindowsVersion version;
+    sys.GetVersion(&version);
+    PathText folder;
+    sys.GetWindowsDirectory(folder.Buffer());
+    sys.GetModulePath(folder.Buffer());
+    std::string commandLine = sys.GetCommandLine();
+
+    windows.LoadString(1);
+    windows.DispatchOneMessage();
+    windows.Sleep(0);
+    windows.SetControlText(kNoWindow, 1, "");
+    windows.SetProgressPosition(kNoWindow, 1, 0);
+    // Only on request: a box waits for a person.
+    if (std::strstr(commandLine.c_str(), "/box") != nullptr) {
+        windows.MessageBox(kNoWindow, "seam_image", "seam_image", kIconInformation);
+    }
+    return 0;
+}

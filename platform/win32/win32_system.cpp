@@ -1,0 +1,161 @@
+#include "platform/win32/win32_system.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "platform/win32/win32_api.h"
+
+static_assert(sizeof(INFCONTEXT) <= sizeof(InfLine::words), "an INFCONTEXT must fit an InfLine");
+static_assert(sizeof(OSVERSIONINFOA) == 148, "Windows 98 knows only the 148-byte version block");
+
+namespace {
+
+// Folder texts longer than this are refused rather than cut.
+constexpr DWORD kMaxFolderChars = 260;
+// Room for one character more than allowed, so that a cut text is told apart
+// from one that fills the buffer exactly, whichever way the system reports it.
+constexpr DWORD kFolderBufferSize = kMaxFolderChars + 2;
+
+// No INF field is near this long; it only bounds the scratch copy.
+constexpr std::size_t kMaxFieldBuffer = 65536;
+
+INFCONTEXT ContextOf(const InfLine& line) {
+    INFCONTEXT context;
+    std::memcpy(&context, line.words, sizeof context);
+    return context;
+}
+
+void StoreContext(const INFCONTEXT& context, InfLine* line) {
+    *line = InfLine{};
+    std::memcpy(line->words, &context, sizeof context);
+}
+
+HINF InfOf(InfHandle inf) {
+    return reinterpret_cast<HINF>(inf);
+}
+
+// Copies a folder text the system wrote into `local` (length as returned) to
+// the caller's buffer; refuses failed, cut and too-long results.
+bool CopyFolderText(const char* local, DWORD length, TextBuffer out) {
+    if (length == 0 || length > kMaxFolderChars || length >= out.capacity) {
+        return false;
+    }
+    std::memcpy(out.data, local, length);
+    out.data[length] = '\0';
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> Win32System::ListFiles(const char* pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const char* name = found.cFileName;
+        bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+        if (!dots && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.emplace_back(name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+InfHandle Win32System::OpenInf(const char* path) {
+    UINT errorLine = 0;
+    HINF inf = SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, &errorLine);
+    if (inf == INVALID_HANDLE_VALUE) {
+        return kNoInf;
+    }
+    return reinterpret_cast<InfHandle>(inf);
+}
+
+void Win32System::CloseInf(InfHandle inf) {
+    if (inf != kNoInf) {
+        SetupCloseInfFile(InfOf(inf));
+    }
+}
+
+bool Win32System::FindFirstLine(InfHandle inf, const char* section, const char* key,
+                                InfLine* line) {
+    if (inf == kNoInf) {
+        return false;
+    }
+    INFCONTEXT context;
+    if (!SetupFindFirstLineA(InfOf(inf), section, key, &context)) {
+        return false;
+    }
+    StoreContext(context, line);
+    return true;
+}
+
+bool Win32System::FindNextLine(InfLine* line) {
+    INFCONTEXT context = ContextOf(*line);
+    if (!SetupFindNextLine(&context, &context)) {
+        return false;
+    }
+    StoreContext(context, line);
+    return true;
+}
+
+bool Win32System::GetStringField(const InfLine& line, unsigned field, TextBuffer out) {
+    if (out.capacity == 0) {
+        return false;
+    }
+    // The call may write into the buffer before it finds that the field does
+    // not fit; the caller's text must survive a failure.
+    std::size_t size = std::min(out.capacity, kMaxFieldBuffer);
+    std::vector<char> local(size);
+    INFCONTEXT context = ContextOf(line);
+    if (!SetupGetStringFieldA(&context, field, local.data(), static_cast<DWORD>(size), nullptr)) {
+        return false;
+    }
+    local.back() = '\0';
+    std::memcpy(out.data, local.data(), std::strlen(local.data()) + 1);
+    return true;
+}
+
+bool Win32System::GetIntField(const InfLine& line, unsigned field, int* value) {
+    INFCONTEXT context = ContextOf(line);
+    INT read = 0;
+    if (!SetupGetIntField(&context, field, &read)) {
+        return false;
+    }
+    *value = read;
+    return true;
+}
+
+bool Win32System::GetVersion(WindowsVersion* version) {
+    OSVERSIONINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) {
+        return false;
+    }
+    version->major = info.dwMajorVersion;
+    version->minor = info.dwMinorVersion;
+    version->build = info.dwBuildNumber;
+    return true;
+}
+
+bool Win32System::GetWindowsDirectory(TextBuffer out) {
+    char local[kFolderBufferSize];
+    UINT length = GetWindowsDirectoryA(local, kFolderBufferSize);
+    return CopyFolderText(local, length, out);
+}
+
+bool Win32System::GetModulePath(TextBuffer out) {
+    char local[kFolderBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, local, kFolderBufferSize);
+    return CopyFolderText(local, length, out);
+}
+
+std::string Win32System::GetCommandLine() {
+    const char* line = GetCommandLineA();
+    return line != nullptr ? std::string(line) : std::string();
+}

@@ -1,0 +1,64 @@
+#include "platform/win32/win32_windows.h"
+
+#include <vector>
+
+#include "platform/win32/win32_api.h"
+
+static_assert(PBM_SETPOS == 1026, "progress bar position message");
+
+namespace {
+
+HWND WindowOf(WindowHandle handle) {
+    return reinterpret_cast<HWND>(handle);
+}
+
+// A string resource holds at most 65535 UTF-16 units; in a double-byte code
+// page that is twice as many bytes.
+constexpr int kMaxStringBuffer = 2 * 65536;
+
+}  // namespace
+
+std::string Win32Windows::LoadString(unsigned id) {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    // LoadStringA cuts a text that does not fit and returns what it copied,
+    // so a result that fills the buffer may have been cut: grow and ask again.
+    std::vector<char> buffer(256);
+    for (;;) {
+        int size = static_cast<int>(buffer.size());
+        int length = LoadStringA(module, id, buffer.data(), size);
+        if (length <= 0) {
+            return std::string();
+        }
+        if (length < size - 1 || size >= kMaxStringBuffer) {
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+int Win32Windows::MessageBox(WindowHandle owner, const char* text, const char* caption,
+                             unsigned flags) {
+    return MessageBoxA(WindowOf(owner), text, caption, flags);
+}
+
+bool Win32Windows::DispatchOneMessage() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+void Win32Windows::Sleep(unsigned ms) {
+    ::Sleep(ms);
+}
+
+void Win32Windows::SetControlText(WindowHandle dialog, int controlId, const char* text) {
+    SetDlgItemTextA(WindowOf(dialog), controlId, text);
+}
+
+void Win32Windows::SetProgressPosition(WindowHandle dialog, int controlId, int position) {
+    SendDlgItemMessageA(WindowOf(dialog), controlId, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}

@@ -1,0 +1,146 @@
+// The contract environment over the real Windows calls: a folder of its own
+// under the temporary folder, and a hidden window whose messages run handlers.
+// The string table is the program's own resources (contract_strings.rc).
+#include <cstdio>
+#include <map>
+#include <utility>
+
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_system.h"
+#include "platform/win32/win32_windows.h"
+#include "tests/contract/contract_env.h"
+
+namespace {
+
+constexpr const char* kWindowClass = "ContractTestWindow";
+constexpr UINT kRunHandler = WM_APP + 1;
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+class Win32ContractEnv : public ContractEnv {
+  public:
+    Win32ContractEnv() {
+        char temp[MAX_PATH + 1] = {};
+        GetTempPathA(MAX_PATH + 1, temp);
+        static unsigned serial = 0;
+        char name[64];
+        std::snprintf(name, sizeof name, "contract-%lu-%u",
+                      static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
+        scratch_ = std::string(temp) + name;
+        RemoveTree(scratch_);
+        CreateDirectoryA(scratch_.c_str(), nullptr);
+
+        RegisterClassOnce();
+        window_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+
+    ~Win32ContractEnv() override {
+        // Messages a test left queued must not run handlers that are gone.
+        handlers_.clear();
+        MSG message;
+        while (PeekMessageA(&message, window_, 0, 0, PM_REMOVE)) {
+        }
+        DestroyWindow(window_);
+        RemoveTree(scratch_);
+    }
+
+    SystemServices& System() override { return system_; }
+    WindowServices& Windows() override { return windows_; }
+
+    std::string Scratch() const override { return scratch_; }
+
+    bool PutFile(const std::string& path, const std::string& bytes) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        DWORD written = 0;
+        BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                             &written, nullptr);
+        CloseHandle(file);
+        return ok && written == bytes.size();
+    }
+
+    bool MakeFolder(const std::string& path) override {
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    void Post(std::function<void()> handler) override {
+        WPARAM id = ++lastHandler_;
+        handlers_[id] = std::move(handler);
+        PostMessageA(window_, kRunHandler, id, 0);
+    }
+
+    bool GiveString(unsigned, const std::string&) override { return false; }
+
+  private:
+    static void RegisterClassOnce() {
+        static bool registered = false;
+        if (registered) {
+            return;
+        }
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        registered = RegisterClassA(&windowClass) != 0;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kRunHandler) {
+            auto* env =
+                reinterpret_cast<Win32ContractEnv*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+            if (env != nullptr) {
+                env->Run(wParam);
+            }
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    void Run(WPARAM id) {
+        auto found = handlers_.find(id);
+        if (found == handlers_.end()) {
+            return;
+        }
+        std::function<void()> handler = std::move(found->second);
+        handlers_.erase(found);
+        handler();
+    }
+
+    Win32System system_;
+    Win32Windows windows_;
+    std::string scratch_;
+    HWND window_ = nullptr;
+    std::map<WPARAM, std::function<void()>> handlers_;
+    WPARAM lastHandler_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractEnv> MakeContractEnv() {
+    return std::make_unique<Win32ContractEnv>();
+}
