@@ -143,14 +143,15 @@ char ToAnsi(char16_t c) {
 
 std::string ToAnsi(const Wide& text) {
     std::string ansi(text.size(), '\0');
-    std::transform(text.begin(), text.end(), ansi.begin(),
-                   [](char16_t c) { return ToAnsi(c); });
+    std::transform(text.begin(), text.end(), ansi.begin(), [](char16_t c) { return ToAnsi(c); });
     return ansi;
 }
 
 // Section names, keys and string tokens compare without regard to the case of ASCII letters
 // only: the real reader does not fold 'é' onto 'É'.
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
+char16_t AsciiUpper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
+}
 
 Wide AsciiUpper(Wide text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -179,13 +180,21 @@ bool IsBlank(char16_t c) {
            c == 0x205F || c == 0x3000;
 }
 
+// A NUL byte trims like a blank in a value and after a key or value, but elsewhere (at the
+// start of a line, in a key, after '=' or ',', after a backslash) it is text. Where it stays,
+// it reads as a space.
+bool IsValueBlank(char16_t c) {
+    return c == 0 || IsBlank(c);
+}
+
 // ---------------------------------------------------------------------------------------
 // Decoding the file
 
-// BOM-less UTF-16 LE is recognised by the statistics the real reader applies to the first
-// 256 units: the high bytes vary far less than the low bytes. Unlike Wine we do not take a
-// NUL byte for a sign of UTF-16 (Windows opens ANSI files holding one), and units that
-// cannot occur in UTF-16 text (NUL, U+FFFE, U+FFFF, a CR LF byte pair) rule it out.
+// BOM-less UTF-16 LE is recognised from the first 256 units, as the real reader does: the
+// high bytes vary far less than the low bytes, or are mostly zero (ASCII syntax). Unlike Wine
+// we do not take a lone NUL byte for a sign of UTF-16, since Windows opens ANSI files holding
+// one; units that cannot occur in UTF-16 text (NUL, U+FFFE, U+FFFF, a CR LF byte pair) or
+// that look byte-swapped rule it out.
 bool LooksLikeUtf16Le(const std::string& bytes) {
     std::size_t size = bytes.size();
     if (size < 2 || size % 2 != 0) {
@@ -197,6 +206,7 @@ bool LooksLikeUtf16Le(const std::string& bytes) {
     std::size_t units = std::min<std::size_t>(size / 2, 256);
     unsigned long lowDiff = 0, highDiff = 0;
     unsigned lastLow = 0, lastHigh = 0;
+    std::size_t zeroHigh = 0;
     for (std::size_t i = 0; i < units; ++i) {
         unsigned low = static_cast<unsigned char>(bytes[2 * i]);
         unsigned high = static_cast<unsigned char>(bytes[2 * i + 1]);
@@ -212,11 +222,12 @@ bool LooksLikeUtf16Le(const std::string& bytes) {
         highDiff += high > lastHigh ? high - lastHigh : lastHigh - high;
         lastLow = low;
         lastHigh = high;
+        zeroHigh += high == 0 ? 1 : 0;
     }
     if (3 * lowDiff < highDiff) {
         return false;
     }
-    return 3 * highDiff < lowDiff || (lowDiff < 127 && highDiff == 0);
+    return 3 * highDiff < lowDiff || 2 * zeroHigh >= units;
 }
 
 Wide DecodeUtf16(const std::string& bytes, std::size_t offset, bool bigEndian) {
@@ -423,7 +434,7 @@ struct Document {
 // The state machine of the INF syntax. States push the one to return to before handing
 // over to quotes, blanks, a continuation or a comment.
 class Parser {
-public:
+  public:
     Parser(const Wide& text, Document* doc)
         : doc_(doc), begin_(text.data()), end_(text.data() + text.size()), start_(begin_) {}
 
@@ -445,7 +456,7 @@ public:
         return kInfOk;
     }
 
-private:
+  private:
     enum State {
         kLineStart,
         kSectionName,
@@ -460,24 +471,24 @@ private:
 
     const char16_t* Step(const char16_t* p) {
         switch (state_) {
-        case kLineStart:
-            return LineStart(p);
-        case kSectionName:
-            return SectionName(p);
-        case kKeyName:
-            return KeyName(p);
-        case kValueName:
-            return ValueName(p);
-        case kEolBackslash:
-            return EolBackslash(p);
-        case kQuotes:
-            return Quotes(p);
-        case kLeadingBlanks:
-            return LeadingBlanks(p);
-        case kTrailingBlanks:
-            return TrailingBlanks(p);
-        case kComment:
-            return Comment(p);
+            case kLineStart:
+                return LineStart(p);
+            case kSectionName:
+                return SectionName(p);
+            case kKeyName:
+                return KeyName(p);
+            case kValueName:
+                return ValueName(p);
+            case kEolBackslash:
+                return EolBackslash(p);
+            case kQuotes:
+                return Quotes(p);
+            case kLeadingBlanks:
+                return LeadingBlanks(p);
+            case kTrailingBlanks:
+                return TrailingBlanks(p);
+            case kComment:
+                return Comment(p);
         }
         return nullptr;
     }
@@ -594,39 +605,39 @@ private:
         const char16_t* tokenEnd = start_;
         for (; !AtEol(p) && *p != u','; ++p) {
             switch (*p) {
-            case u'=':
-                Take(tokenEnd);
-                if (!AddFieldFromToken(true)) {
-                    return nullptr;
-                }
-                start_ = p + 1;
-                Enter(kLeadingBlanks, kValueName);
-                return p + 1;
-            case u';':
-                Take(tokenEnd);
-                if (!AddFieldFromToken(false)) {
-                    return nullptr;
-                }
-                Enter(kComment, kLineStart);
-                return p + 1;
-            case u'"':
-                Take(p);
-                start_ = p + 1;
-                Enter(kQuotes, kKeyName);
-                return p + 1;
-            case u'\\':
-                Take(tokenEnd);
-                start_ = p;
-                Enter(kEolBackslash, kKeyName);
-                return p;
-            default:
-                if (!IsBlank(*p)) {
-                    tokenEnd = p + 1;
-                } else {
+                case u'=':
+                    Take(tokenEnd);
+                    if (!AddFieldFromToken(true)) {
+                        return nullptr;
+                    }
+                    start_ = p + 1;
+                    Enter(kLeadingBlanks, kValueName);
+                    return p + 1;
+                case u';':
+                    Take(tokenEnd);
+                    if (!AddFieldFromToken(false)) {
+                        return nullptr;
+                    }
+                    Enter(kComment, kLineStart);
+                    return p + 1;
+                case u'"':
                     Take(p);
-                    Enter(kTrailingBlanks, kKeyName);
+                    start_ = p + 1;
+                    Enter(kQuotes, kKeyName);
+                    return p + 1;
+                case u'\\':
+                    Take(tokenEnd);
+                    start_ = p;
+                    Enter(kEolBackslash, kKeyName);
                     return p;
-                }
+                default:
+                    if (!IsBlank(*p)) {
+                        tokenEnd = p + 1;
+                    } else {
+                        Take(p);
+                        Enter(kTrailingBlanks, kKeyName);
+                        return p;
+                    }
             }
         }
         // A comma or the end of the line: what we have is field 1, not a key.
@@ -639,39 +650,39 @@ private:
         const char16_t* tokenEnd = start_;
         for (; !AtEol(p); ++p) {
             switch (*p) {
-            case u';':
-                Take(tokenEnd);
-                if (!AddFieldFromToken(false)) {
-                    return nullptr;
-                }
-                Enter(kComment, kLineStart);
-                return p + 1;
-            case u',':
-                Take(tokenEnd);
-                if (!AddFieldFromToken(false)) {
-                    return nullptr;
-                }
-                start_ = p + 1;
-                Enter(kLeadingBlanks, kValueName);
-                return p + 1;
-            case u'"':
-                Take(p);  // blanks between two runs stay: "a" "b" is "a b"
-                start_ = p + 1;
-                Enter(kQuotes, kValueName);
-                return p + 1;
-            case u'\\':
-                Take(tokenEnd);
-                start_ = p;
-                Enter(kEolBackslash, kValueName);
-                return p;
-            default:
-                if (!IsBlank(*p)) {
-                    tokenEnd = p + 1;
-                } else {
-                    Take(p);
-                    Enter(kTrailingBlanks, kValueName);
+                case u';':
+                    Take(tokenEnd);
+                    if (!AddFieldFromToken(false)) {
+                        return nullptr;
+                    }
+                    Enter(kComment, kLineStart);
+                    return p + 1;
+                case u',':
+                    Take(tokenEnd);
+                    if (!AddFieldFromToken(false)) {
+                        return nullptr;
+                    }
+                    start_ = p + 1;
+                    Enter(kLeadingBlanks, kValueName);
+                    return p + 1;
+                case u'"':
+                    Take(p);  // blanks between two runs stay: "a" "b" is "a b"
+                    start_ = p + 1;
+                    Enter(kQuotes, kValueName);
+                    return p + 1;
+                case u'\\':
+                    Take(tokenEnd);
+                    start_ = p;
+                    Enter(kEolBackslash, kValueName);
                     return p;
-                }
+                default:
+                    if (!IsValueBlank(*p)) {
+                        tokenEnd = p + 1;
+                    } else {
+                        Take(p);
+                        Enter(kTrailingBlanks, kValueName);
+                        return p;
+                    }
             }
         }
         Take(tokenEnd);
@@ -754,7 +765,7 @@ private:
                 state_ = kEolBackslash;
                 return p;
             }
-            if (!IsBlank(*p)) {
+            if (!IsValueBlank(*p)) {
                 break;
             }
         }
@@ -824,8 +835,8 @@ bool Document::LookUpToken(const Wide& name, bool backslashFollows, Wide* value)
     if (id == 1) {
         *value = infFolder;
     } else {
-        auto dir = id >= INT_MIN && id <= INT_MAX ? dirIds.find(static_cast<int>(id))
-                                                  : dirIds.end();
+        auto dir =
+            id >= INT_MIN && id <= INT_MAX ? dirIds.find(static_cast<int>(id)) : dirIds.end();
         if (dir == dirIds.end()) {
             return false;
         }
@@ -951,8 +962,7 @@ InfDocument::InfDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 InfDocument::~InfDocument() = default;
 
 std::unique_ptr<InfDocument> InfDocument::Open(const std::string& bytes, const DirIdTable& dirIds,
-                                               const std::string& infFolder,
-                                               InfOpenError* error) {
+                                               const std::string& infFolder, InfOpenError* error) {
     InfOpenError scratch;
     InfOpenError& result = error != nullptr ? *error : scratch;
     result = InfOpenError{};
@@ -1053,8 +1063,7 @@ bool InfDocument::GetField(int section, std::size_t line, std::size_t field,
 // The substituted ANSI text read like C strtol with base 0: leading C blanks, a sign, 0x for
 // hex and a leading 0 for octal, nothing after the digits; out-of-range values saturate.
 // An empty field is 0.
-bool InfDocument::GetIntField(int section, std::size_t line, std::size_t field,
-                              int* value) const {
+bool InfDocument::GetIntField(int section, std::size_t line, std::size_t field, int* value) const {
     std::string text;
     if (!GetField(section, line, field, &text)) {
         return false;

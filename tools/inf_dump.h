@@ -1,0 +1,28 @@
+// The INFDUMP 1 text of an INF (tests/inf/vectors/README.md), as our reader sees it: the same
+// calls in the same order as the Win32 probe makes them against SETUPAPI, so that the two
+// dumps compare line for line.
+#pragma once
+
+#include <string>
+
+#include "platform/fake/inf_reader.h"
+
+namespace infdump {
+
+struct DumpOptions {
+    // Vector dumps add the upper-case section look-up, the small-buffer and past-the-end
+    // calls, and the queries; corpus dumps leave them out.
+    bool vectorMode = false;
+    fake::DirIdTable dirIds = fake::DirIdTable::Windows98();
+    // Windows path of the folder holding the INF, for %1%.
+    std::string infFolder;
+    // Bytes of a NAME.queries file (vector mode only): "section|key" or "section" a line.
+    std::string queries;
+};
+
+std::string Dump(const std::string& infBytes, const DumpOptions& options);
+
+// A byte string as the dump writes it: in double quotes, with \" \\ and \xNN escapes.
+std::string Quote(const std::string& bytes);
+
+}  // namespace infdump
