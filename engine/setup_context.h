@@ -5,20 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/target_id.h"
 #include "platform/text.h"
 
 using FileNameText = FixedText<20>;
 using FolderText = FixedText<260>;
 using DescriptionText = FixedText<64>;
-
-// Vendor and product id texts of one hardware id: "ABCD" and "1234" of
-// USB\VID_ABCD&PID_1234.
-struct TargetId {
-    FixedText<5> vid;
-    FixedText<5> pid;
-};
-
-constexpr std::size_t kMaxTargetIds = 50;
 
 struct SetupContext {
     int installSelected = 0;  // 1 install or update, 0 uninstall

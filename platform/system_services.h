@@ -19,6 +19,15 @@ struct InfLine {
     std::uintptr_t words[4] = {};
 };
 
+// An open file; kNoFile when none.
+using FileHandle = std::uintptr_t;
+constexpr FileHandle kNoFile = 0;
+
+constexpr std::uint32_t kFileAttributeNormal = 0x80;  // FILE_ATTRIBUTE_NORMAL
+
+// What is known of a path: a failed query is neither present nor missing.
+enum class FileState { Missing, Present, Unknown };
+
 struct WindowsVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
@@ -51,6 +60,37 @@ class SystemServices {
     virtual bool GetStringField(const InfLine& line, unsigned field, TextBuffer out) = 0;
     // Field n as an integer; false (and `value` untouched) when it is not one.
     virtual bool GetIntField(const InfLine& line, unsigned field, int* value) = 0;
+
+    virtual FileState GetFileState(const char* path) = 0;
+    // File operations each report failure.
+    // Clearing attributes makes a read-only file writable and deletable.
+    virtual bool SetFileAttributes(const char* path, std::uint32_t attributes) = 0;
+    // Creates or overwrites `to` with the content of `from`.
+    virtual bool CopyFile(const char* from, const char* to) = 0;
+    virtual bool DeleteFile(const char* path) = 0;
+    // Fails when `from` is missing or `to` exists: it never replaces a file.
+    virtual bool MoveFile(const char* from, const char* to) = 0;
+    // An existing folder makes the call fail harmlessly.
+    virtual bool CreateDirectory(const char* path) = 0;
+
+    // Opens an existing file for reading and writing, shared with no one;
+    // kNoFile when it is missing or open elsewhere.
+    virtual FileHandle OpenFileExclusive(const char* path) = 0;
+    virtual void CloseFile(FileHandle file) = 0;
+    virtual bool GetFileSize(FileHandle file, std::uint32_t* size) = 0;
+    // Reads up to `size` bytes at the current position; `done` gets the count.
+    virtual bool ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) = 0;
+    // Writes at the current position; `done` gets the count actually written.
+    virtual bool WriteFile(FileHandle file, const void* data, std::uint32_t size,
+                           std::uint32_t* done) = 0;
+    virtual bool SeekFile(FileHandle file, std::uint32_t offset) = 0;
+    // Ends the file at the current position.
+    virtual bool TruncateFile(FileHandle file) = 0;
+
+    // Creates or replaces a text value under HKEY_LOCAL_MACHINE\`keyPath` (the
+    // key must exist). Returns the registry status: 0 on success.
+    virtual long SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                        const char* text) = 0;
 
     virtual bool GetVersion(WindowsVersion* version) = 0;
     // Folder texts of at most 260 characters; false (buffer as it was) on failure.

@@ -5,12 +5,18 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 // A writable window onto a fixed buffer, handed to platform calls that fill text.
 struct TextBuffer {
     char* data;
     std::size_t capacity;  // bytes, NUL included
 };
+
+// Letters a to z become A to Z; every other byte stays.
+inline char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 template <std::size_t N>
 class FixedText {
@@ -59,6 +65,12 @@ class FixedText {
         }
     }
 
+    void ToUpper() {
+        for (char* c = text_; *c != '\0'; ++c) {
+            *c = AsciiUpper(*c);
+        }
+    }
+
     TextBuffer Buffer() { return TextBuffer{text_, N}; }
 
     // After a platform call filled Buffer(): makes sure the text is NUL-ended.
@@ -88,6 +100,21 @@ bool JoinPath(const char* folder, const char* name, FixedText<N>* out) {
     if (!ok) {
         out->Clear();
         return false;
+    }
+    *out = joined;
+    return true;
+}
+
+// Concatenates the parts. False when the result does not fit; `out` is then
+// left empty.
+template <std::size_t N>
+bool Concat(FixedText<N>* out, std::initializer_list<const char*> parts) {
+    FixedText<N> joined;
+    for (const char* part : parts) {
+        if (!joined.Append(part)) {
+            out->Clear();
+            return false;
+        }
     }
     *out = joined;
     return true;

@@ -4,16 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/os_kind.h"
 #include "platform/system_services.h"
-
-namespace OsKind {
-constexpr std::uint8_t kUnknown = 0;
-constexpr std::uint8_t kWin98 = 1;
-constexpr std::uint8_t kWin98SE = 2;
-constexpr std::uint8_t kWinMe = 3;
-constexpr std::uint8_t kWin2000 = 4;
-constexpr std::uint8_t kWinXP = 5;
-}  // namespace OsKind
 
 std::uint8_t ClassifyVersion(const WindowsVersion& version);
 

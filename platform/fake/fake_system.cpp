@@ -1,5 +1,6 @@
 #include "platform/fake/fake_system.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fake {
@@ -27,7 +28,8 @@ std::size_t LineIndex(const InfLine& line) {
 
 }  // namespace
 
-FakeSystem::FakeSystem(Faults& faults, FileSystem& files) : faults_(faults), files_(files) {}
+FakeSystem::FakeSystem(Faults& faults, FileSystem& files, Registry& registry)
+    : faults_(faults), files_(files), registry_(registry) {}
 
 FakeSystem::~FakeSystem() = default;
 
@@ -42,15 +44,15 @@ InfHandle FakeSystem::OpenInf(const char* path) {
     if (faults_.Fail(Op::OpenInf)) {
         return kNoInf;
     }
-    const std::string* bytes = files_.Find(path);
-    if (bytes == nullptr) {
+    const File* file = files_.Find(path);
+    if (file == nullptr || file->openElsewhere) {
         return kNoInf;
     }
     std::string folder(path);
     std::size_t cut = folder.find_last_of('\\');
     folder = cut == std::string::npos ? std::string() : folder.substr(0, cut);
     InfOpenError error;
-    std::unique_ptr<InfDocument> doc = InfDocument::Open(*bytes, dirIds, folder, &error);
+    std::unique_ptr<InfDocument> doc = InfDocument::Open(file->bytes, dirIds, folder, &error);
     if (!doc) {
         return kNoInf;
     }
@@ -125,6 +127,169 @@ bool FakeSystem::GetIntField(const InfLine& line, unsigned field, int* value) {
     }
     const InfDocument* doc = Document(line);
     return doc != nullptr && doc->GetIntField(LineSection(line), LineIndex(line), field, value);
+}
+
+FileState FakeSystem::GetFileState(const char* path) {
+    if (faults_.Fail(Op::GetFileState)) {
+        return FileState::Unknown;
+    }
+    return files_.Exists(path) ? FileState::Present : FileState::Missing;
+}
+
+bool FakeSystem::SetFileAttributes(const char* path, std::uint32_t attributes) {
+    File* file = files_.Find(path);
+    if (faults_.Fail(Op::SetFileAttributes) || file == nullptr) {
+        return false;
+    }
+    file->attributes = attributes;
+    return true;
+}
+
+bool FakeSystem::CopyFile(const char* from, const char* to) {
+    const File* source = files_.Find(from);
+    const File* target = files_.Find(to);
+    if (faults_.Fail(Op::CopyFile) || source == nullptr || source->openElsewhere ||
+        !files_.FolderExists(FileSystem::FolderOf(to))) {
+        return false;
+    }
+    if (target != nullptr && (Busy(*target) || (target->attributes & kAttrReadOnly) != 0)) {
+        return false;
+    }
+    // The copy brings the source's attributes along, as CopyFileA does.
+    files_.Put(to, source->bytes, source->attributes);
+    return true;
+}
+
+bool FakeSystem::DeleteFile(const char* path) {
+    const File* file = files_.Find(path);
+    if (faults_.Fail(Op::DeleteFile) || file == nullptr || Busy(*file) ||
+        (file->attributes & kAttrReadOnly) != 0) {
+        return false;
+    }
+    return files_.Remove(path);
+}
+
+bool FakeSystem::MoveFile(const char* from, const char* to) {
+    const File* source = files_.Find(from);
+    if (faults_.Fail(Op::MoveFile) || source == nullptr || Busy(*source) || files_.Exists(to) ||
+        !files_.FolderExists(FileSystem::FolderOf(to))) {
+        return false;
+    }
+    files_.Rename(from, to);
+    return true;
+}
+
+bool FakeSystem::CreateDirectory(const char* path) {
+    std::string folder(path);
+    if (faults_.Fail(Op::CreateDirectory) || files_.FolderExists(folder) || files_.Exists(folder) ||
+        !files_.FolderExists(FileSystem::FolderOf(folder))) {
+        return false;
+    }
+    files_.MakeFolder(folder);
+    return true;
+}
+
+FileHandle FakeSystem::OpenFileExclusive(const char* path) {
+    File* file = files_.Find(path);
+    if (faults_.Fail(Op::OpenFileExclusive) || file == nullptr || Busy(*file) ||
+        (file->attributes & kAttrReadOnly) != 0) {
+        return kNoFile;
+    }
+    ++file->openHere;
+    FileHandle handle = nextFile_++;
+    openFiles_[handle] = OpenFile{file->path, 0};
+    return handle;
+}
+
+File* FakeSystem::FileOf(FileHandle handle) {
+    auto it = openFiles_.find(handle);
+    return it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
+}
+
+void FakeSystem::CloseFile(FileHandle handle) {
+    // Closing cannot fail; the call is recorded for fault sweeps.
+    faults_.Fail(Op::CloseFile);
+    if (File* file = FileOf(handle)) {
+        --file->openHere;
+    }
+    openFiles_.erase(handle);
+}
+
+bool FakeSystem::GetFileSize(FileHandle handle, std::uint32_t* size) {
+    File* file = FileOf(handle);
+    if (faults_.Fail(Op::GetFileSize) || file == nullptr) {
+        return false;
+    }
+    *size = static_cast<std::uint32_t>(file->bytes.size());
+    return true;
+}
+
+bool FakeSystem::ReadFile(FileHandle handle, void* data, std::uint32_t size, std::uint32_t* done) {
+    File* file = FileOf(handle);
+    *done = 0;
+    if (faults_.Fail(Op::ReadFile) || file == nullptr) {
+        return false;
+    }
+    OpenFile& open = openFiles_[handle];
+    std::size_t available =
+        open.position < file->bytes.size() ? file->bytes.size() - open.position : 0;
+    std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(size, available));
+    std::memcpy(data, file->bytes.data() + open.position, count);
+    open.position += count;
+    *done = count;
+    return true;
+}
+
+bool FakeSystem::WriteFile(FileHandle handle, const void* data, std::uint32_t size,
+                           std::uint32_t* done) {
+    File* file = FileOf(handle);
+    *done = 0;
+    if (faults_.Fail(Op::WriteFile) || file == nullptr) {
+        return false;
+    }
+    OpenFile& open = openFiles_[handle];
+    std::uint64_t end = std::uint64_t{open.position} + size;
+    std::uint64_t length = file->bytes.size();
+    std::uint64_t growth = end > length ? end - length : 0;
+    std::uint32_t count = size;
+    if (growth > diskFreeBytes) {
+        count = static_cast<std::uint32_t>(size - (growth - diskFreeBytes));
+    }
+    if (file->bytes.size() < open.position + count) {
+        diskFreeBytes -= open.position + count - file->bytes.size();
+        file->bytes.resize(open.position + count);
+    }
+    file->bytes.replace(open.position, count, static_cast<const char*>(data), count);
+    open.position += count;
+    *done = count;
+    return count == size;
+}
+
+bool FakeSystem::SeekFile(FileHandle handle, std::uint32_t offset) {
+    if (faults_.Fail(Op::SeekFile) || FileOf(handle) == nullptr) {
+        return false;
+    }
+    openFiles_[handle].position = offset;
+    return true;
+}
+
+bool FakeSystem::TruncateFile(FileHandle handle) {
+    File* file = FileOf(handle);
+    if (faults_.Fail(Op::TruncateFile) || file == nullptr) {
+        return false;
+    }
+    file->bytes.resize(openFiles_[handle].position);
+    return true;
+}
+
+long FakeSystem::SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                        const char* text) {
+    constexpr long kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+    constexpr long kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+    if (faults_.Fail(Op::SetMachineRegistryText)) {
+        return kAccessDenied;
+    }
+    return registry_.SetText(keyPath, valueName, text) ? 0 : kFileNotFound;
 }
 
 bool FakeSystem::GetVersion(WindowsVersion* out) {

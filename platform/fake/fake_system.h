@@ -8,13 +8,14 @@
 #include "platform/fake/faults.h"
 #include "platform/fake/file_system.h"
 #include "platform/fake/inf_reader.h"
+#include "platform/fake/registry.h"
 #include "platform/system_services.h"
 
 namespace fake {
 
 class FakeSystem : public SystemServices {
   public:
-    FakeSystem(Faults& faults, FileSystem& files);
+    FakeSystem(Faults& faults, FileSystem& files, Registry& registry);
     ~FakeSystem() override;
 
     // Machine state that tests choose.
@@ -24,8 +25,12 @@ class FakeSystem : public SystemServices {
     std::string modulePath = "C:\\PACKAGE\\SETUP.EXE";
     std::string commandLine = "C:\\PACKAGE\\SETUP.EXE";
     DirIdTable dirIds = DirIdTable::Windows98();
+    // Room left on the disk: a write that would grow files beyond it writes
+    // what fits and fails.
+    std::uint64_t diskFreeBytes = UINT64_MAX;
 
     std::size_t OpenInfCount() const { return infs_.size(); }
+    std::size_t OpenFileCount() const { return openFiles_.size(); }
 
     std::vector<std::string> ListFiles(const char* pattern) override;
     InfHandle OpenInf(const char* path) override;
@@ -34,6 +39,22 @@ class FakeSystem : public SystemServices {
     bool FindNextLine(InfLine* line) override;
     bool GetStringField(const InfLine& line, unsigned field, TextBuffer out) override;
     bool GetIntField(const InfLine& line, unsigned field, int* value) override;
+    FileState GetFileState(const char* path) override;
+    bool SetFileAttributes(const char* path, std::uint32_t attributes) override;
+    bool CopyFile(const char* from, const char* to) override;
+    bool DeleteFile(const char* path) override;
+    bool MoveFile(const char* from, const char* to) override;
+    bool CreateDirectory(const char* path) override;
+    FileHandle OpenFileExclusive(const char* path) override;
+    void CloseFile(FileHandle file) override;
+    bool GetFileSize(FileHandle file, std::uint32_t* size) override;
+    bool ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) override;
+    bool WriteFile(FileHandle file, const void* data, std::uint32_t size,
+                   std::uint32_t* done) override;
+    bool SeekFile(FileHandle file, std::uint32_t offset) override;
+    bool TruncateFile(FileHandle file) override;
+    long SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                const char* text) override;
     bool GetVersion(WindowsVersion* out) override;
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
@@ -41,9 +62,19 @@ class FakeSystem : public SystemServices {
 
   private:
     const InfDocument* Document(const InfLine& line) const;
+    struct OpenFile {
+        std::string path;
+        std::uint32_t position = 0;
+    };
+    File* FileOf(FileHandle handle);
+    // A file that anyone holds open cannot be deleted or renamed.
+    bool Busy(const File& file) const { return file.openHere > 0 || file.openElsewhere; }
 
     Faults& faults_;
     FileSystem& files_;
+    Registry& registry_;
+    std::map<FileHandle, OpenFile> openFiles_;
+    FileHandle nextFile_ = 1;
     std::map<InfHandle, std::unique_ptr<InfDocument>> infs_;
     InfHandle nextInf_ = 1;
 };

@@ -1,8 +1,12 @@
 #include "platform/fake/fake_windows.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace fake {
 
-FakeWindows::FakeWindows(Faults& faults, VirtualClock& clock) : faults_(faults), clock_(clock) {}
+FakeWindows::FakeWindows(Faults& faults, VirtualClock& clock)
+    : tree(clock), faults_(faults), clock_(clock) {}
 
 void FakeWindows::Post(std::function<void()> handler, std::uint64_t atMs) {
     queue_.push_back(Message{atMs, std::move(handler)});
@@ -69,6 +73,56 @@ void FakeWindows::SetControlText(WindowHandle dialog, int controlId, const char*
 void FakeWindows::SetProgressPosition(WindowHandle dialog, int controlId, int position) {
     if (!faults_.Fail(Op::SetProgressPosition)) {
         progress_[{dialog, controlId}].push_back(position);
+    }
+}
+
+WindowHandle FakeWindows::NextWindow(WindowHandle parent, WindowHandle after,
+                                     const char* className) {
+    if (faults_.Fail(Op::NextWindow)) {
+        return kNoWindow;
+    }
+    return tree.Next(parent, after, className);
+}
+
+void FakeWindows::ReadWindowText(WindowHandle window, TextBuffer out) {
+    if (out.capacity == 0) {
+        return;
+    }
+    out.data[0] = '\0';
+    if (faults_.Fail(Op::ReadWindowText)) {
+        return;
+    }
+    // GetWindowTextA cuts a long text to the buffer.
+    std::string text = tree.Text(window);
+    std::size_t length = std::min(text.size(), out.capacity - 1);
+    std::memcpy(out.data, text.data(), length);
+    out.data[length] = '\0';
+}
+
+int FakeWindows::GetControlId(WindowHandle window) {
+    if (faults_.Fail(Op::GetControlId)) {
+        return 0;
+    }
+    return tree.ControlId(window);
+}
+
+bool FakeWindows::IsWindowEnabled(WindowHandle window) {
+    if (faults_.Fail(Op::IsWindowEnabled)) {
+        return false;
+    }
+    return tree.Enabled(window);
+}
+
+bool FakeWindows::IsWindowVisible(WindowHandle window) {
+    if (faults_.Fail(Op::IsWindowVisible)) {
+        return false;
+    }
+    return tree.Visible(window);
+}
+
+void FakeWindows::SendCommand(WindowHandle dialog, int commandId) {
+    if (!faults_.Fail(Op::SendCommand)) {
+        tree.Command(dialog, commandId);
     }
 }
 

@@ -1,5 +1,6 @@
 // Window services of the fake machine: a string table, recorded message boxes,
-// a message queue on a virtual clock, and the controls of our own dialogs.
+// a message queue on a virtual clock, the controls of our own dialogs, and a
+// tree of other programs' windows.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fake/fake_window_tree.h"
 #include "platform/fake/faults.h"
 #include "platform/window_services.h"
 
@@ -40,6 +42,8 @@ class FakeWindows : public WindowServices {
     std::map<unsigned, std::string> strings;
     // Runs while a box is open (the user reading it); may post or sleep.
     std::function<void(const ShownBox&)> onMessageBox;
+    // Other programs' windows.
+    WindowTree tree;
 
     // A window message that becomes due at `atMs` on the virtual clock.
     void Post(std::function<void()> handler, std::uint64_t atMs = 0);
@@ -58,6 +62,13 @@ class FakeWindows : public WindowServices {
     void Sleep(unsigned ms) override;
     void SetControlText(WindowHandle dialog, int controlId, const char* text) override;
     void SetProgressPosition(WindowHandle dialog, int controlId, int position) override;
+    WindowHandle NextWindow(WindowHandle parent, WindowHandle after,
+                            const char* className) override;
+    void ReadWindowText(WindowHandle window, TextBuffer out) override;
+    int GetControlId(WindowHandle window) override;
+    bool IsWindowEnabled(WindowHandle window) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    void SendCommand(WindowHandle dialog, int commandId) override;
 
   private:
     using ControlKey = std::pair<WindowHandle, int>;

@@ -18,6 +18,34 @@ const char* OpName(Op op) {
             return "GetStringField";
         case Op::GetIntField:
             return "GetIntField";
+        case Op::GetFileState:
+            return "GetFileState";
+        case Op::SetFileAttributes:
+            return "SetFileAttributes";
+        case Op::CopyFile:
+            return "CopyFile";
+        case Op::DeleteFile:
+            return "DeleteFile";
+        case Op::MoveFile:
+            return "MoveFile";
+        case Op::CreateDirectory:
+            return "CreateDirectory";
+        case Op::OpenFileExclusive:
+            return "OpenFileExclusive";
+        case Op::CloseFile:
+            return "CloseFile";
+        case Op::GetFileSize:
+            return "GetFileSize";
+        case Op::ReadFile:
+            return "ReadFile";
+        case Op::WriteFile:
+            return "WriteFile";
+        case Op::SeekFile:
+            return "SeekFile";
+        case Op::TruncateFile:
+            return "TruncateFile";
+        case Op::SetMachineRegistryText:
+            return "SetMachineRegistryText";
         case Op::GetVersion:
             return "GetVersion";
         case Op::GetWindowsDirectory:
@@ -38,6 +66,32 @@ const char* OpName(Op op) {
             return "SetControlText";
         case Op::SetProgressPosition:
             return "SetProgressPosition";
+        case Op::OpenDeviceSet:
+            return "OpenDeviceSet";
+        case Op::CloseDeviceSet:
+            return "CloseDeviceSet";
+        case Op::GetDeviceEntry:
+            return "GetDeviceEntry";
+        case Op::GetInstanceId:
+            return "GetInstanceId";
+        case Op::RemoveDevice:
+            return "RemoveDevice";
+        case Op::LocateRootDevNode:
+            return "LocateRootDevNode";
+        case Op::ReenumerateDevNode:
+            return "ReenumerateDevNode";
+        case Op::NextWindow:
+            return "NextWindow";
+        case Op::ReadWindowText:
+            return "ReadWindowText";
+        case Op::GetControlId:
+            return "GetControlId";
+        case Op::IsWindowEnabled:
+            return "IsWindowEnabled";
+        case Op::IsWindowVisible:
+            return "IsWindowVisible";
+        case Op::SendCommand:
+            return "SendCommand";
     }
     return "?";
 }

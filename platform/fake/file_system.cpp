@@ -12,17 +12,17 @@ char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string FolderOf(const std::string& path) {
-    std::size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
 std::string NameOf(const std::string& path) {
     std::size_t cut = path.find_last_of('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 }  // namespace
+
+std::string FileSystem::FolderOf(const std::string& path) {
+    std::size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
 
 std::string FileSystem::Key(const std::string& path) {
     std::string key = path;
@@ -43,29 +43,46 @@ void FileSystem::Put(const std::string& path, const std::string& bytes, std::uin
         it->second.attributes = attributes;
         return;
     }
-    files_[key] = Entry{path, bytes, attributes, nextSerial_++};
+    File file;
+    file.path = path;
+    file.bytes = bytes;
+    file.attributes = attributes;
+    file.created = nextSerial_++;
+    files_[key] = file;
     // The folders above a file exist.
     for (std::string folder = FolderOf(path); folder.size() > 2; folder = FolderOf(folder)) {
         MakeFolder(folder);
     }
 }
 
-bool FileSystem::Exists(const std::string& path) const {
-    return Find(path) != nullptr;
+const File* FileSystem::Find(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    return it == files_.end() ? nullptr : &it->second;
 }
 
-const std::string* FileSystem::Find(const std::string& path) const {
+File* FileSystem::Find(const std::string& path) {
     auto it = files_.find(Key(path));
-    return it == files_.end() ? nullptr : &it->second.bytes;
+    return it == files_.end() ? nullptr : &it->second;
 }
 
 std::string FileSystem::Read(const std::string& path) const {
-    const std::string* bytes = Find(path);
-    return bytes ? *bytes : std::string();
+    const File* file = Find(path);
+    return file ? file->bytes : std::string();
 }
 
 bool FileSystem::Remove(const std::string& path) {
     return files_.erase(Key(path)) != 0;
+}
+
+void FileSystem::Rename(const std::string& from, const std::string& to) {
+    auto it = files_.find(Key(from));
+    if (it == files_.end()) {
+        return;
+    }
+    File file = it->second;
+    files_.erase(it);
+    file.path = to;
+    files_[Key(to)] = file;
 }
 
 void FileSystem::MakeFolder(const std::string& path) {
@@ -73,7 +90,9 @@ void FileSystem::MakeFolder(const std::string& path) {
 }
 
 bool FileSystem::FolderExists(const std::string& path) const {
-    return folders_.count(Key(path)) != 0;
+    std::string key = Key(path);
+    bool driveRoot = key.size() == 2 && key[1] == ':';
+    return driveRoot || folders_.count(key) != 0;
 }
 
 bool FileSystem::WildcardMatch(const char* pattern, const char* name) {
@@ -114,21 +133,25 @@ bool FileSystem::MatchRun(const char* pattern, const char* name) {
 std::vector<std::string> FileSystem::List(const std::string& pattern) const {
     std::string folderKey = Key(FolderOf(pattern));
     std::string mask = NameOf(pattern);
-    std::vector<const Entry*> found;
-    for (const auto& [key, entry] : files_) {
-        if (Key(FolderOf(entry.path)) == folderKey &&
-            WildcardMatch(mask.c_str(), NameOf(entry.path).c_str())) {
-            found.push_back(&entry);
+    std::vector<std::string> names;
+    for (const File* file : All()) {
+        if (Key(FolderOf(file->path)) == folderKey &&
+            WildcardMatch(mask.c_str(), NameOf(file->path).c_str())) {
+            names.push_back(NameOf(file->path));
         }
     }
-    std::vector<std::string> names(found.size());
-    // Creation order, as a FAT directory lists its entries.
-    std::sort(found.begin(), found.end(),
-              [](const Entry* a, const Entry* b) { return a->created < b->created; });
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        names[i] = NameOf(found[i]->path);
-    }
     return names;
+}
+
+std::vector<const File*> FileSystem::All() const {
+    std::vector<const File*> all;
+    for (const auto& entry : files_) {
+        all.push_back(&entry.second);
+    }
+    // Creation order, as a FAT directory lists its entries.
+    std::sort(all.begin(), all.end(),
+              [](const File* a, const File* b) { return a->created < b->created; });
+    return all;
 }
 
 }  // namespace fake

@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_devices.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
 
@@ -38,6 +39,40 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     windows.Sleep(0);
     windows.SetControlText(kNoWindow, 1, "");
     windows.SetProgressPosition(kNoWindow, 1, 0);
+    // Other programs' windows: a walk of the top-level dialogs.
+    WindowHandle dialog = windows.NextWindow(kNoWindow, kNoWindow, "#32770");
+    if (dialog != kNoWindow) {
+        FixedText<256> text;
+        windows.ReadWindowText(dialog, text.Buffer());
+        windows.GetControlId(dialog);
+        windows.IsWindowEnabled(dialog);
+        windows.IsWindowVisible(dialog);
+    }
+
+    // The device calls are bound at run time and add no import; the tree is
+    // only read here, and nothing is removed or enumerated again unless asked.
+    Win32Devices devices;
+    DeviceSet set = devices.OpenDeviceSet(kUsbClassGuid, "USB", 0);
+    if (set != kNoDeviceSet) {
+        DeviceEntry entry;
+        FixedText<512> id;
+        if (devices.GetDeviceEntry(set, 0, &entry)) {
+            devices.GetInstanceId(set, entry, id.Buffer());
+            if (std::strstr(commandLine.c_str(), "/remove") != nullptr) {
+                devices.RemoveDevice(set, entry);
+            }
+        }
+        devices.CloseDeviceSet(set);
+    }
+    DevNode root = 0;
+    if (devices.LocateRootDevNode(&root) &&
+        std::strstr(commandLine.c_str(), "/rescan") != nullptr) {
+        devices.ReenumerateDevNode(root);
+    }
+    if (std::strstr(commandLine.c_str(), "/command") != nullptr) {
+        windows.SendCommand(dialog, 2);
+    }
+
     // Only on request: a box waits for a person.
     if (std::strstr(commandLine.c_str(), "/box") != nullptr) {
         windows.MessageBox(kNoWindow, "seam_image", "seam_image", kIconInformation);

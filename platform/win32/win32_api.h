@@ -13,3 +13,8 @@
 #undef MessageBox
 #undef GetCommandLine
 #undef GetWindowsDirectory
+#undef SetFileAttributes
+#undef CopyFile
+#undef DeleteFile
+#undef MoveFile
+#undef CreateDirectory

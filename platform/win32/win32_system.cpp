@@ -31,6 +31,10 @@ void StoreContext(const INFCONTEXT& context, InfLine* line) {
     std::memcpy(line->words, &context, sizeof context);
 }
 
+HANDLE FileOf(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
 HINF InfOf(InfHandle inf) {
     return reinterpret_cast<HINF>(inf);
 }
@@ -128,6 +132,100 @@ bool Win32System::GetIntField(const InfLine& line, unsigned field, int* value) {
     }
     *value = read;
     return true;
+}
+
+FileState Win32System::GetFileState(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        return FileState::Present;
+    }
+    DWORD error = GetLastError();
+    bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return missing ? FileState::Missing : FileState::Unknown;
+}
+
+bool Win32System::SetFileAttributes(const char* path, std::uint32_t attributes) {
+    return SetFileAttributesA(path, attributes) != FALSE;
+}
+
+bool Win32System::CopyFile(const char* from, const char* to) {
+    return CopyFileA(from, to, FALSE) != FALSE;
+}
+
+bool Win32System::DeleteFile(const char* path) {
+    return DeleteFileA(path) != FALSE;
+}
+
+bool Win32System::MoveFile(const char* from, const char* to) {
+    return MoveFileA(from, to) != FALSE;
+}
+
+bool Win32System::CreateDirectory(const char* path) {
+    return CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+FileHandle Win32System::OpenFileExclusive(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE || file == nullptr) {
+        return kNoFile;
+    }
+    return reinterpret_cast<FileHandle>(file);
+}
+
+void Win32System::CloseFile(FileHandle file) {
+    if (file != kNoFile) {
+        CloseHandle(FileOf(file));
+    }
+}
+
+bool Win32System::GetFileSize(FileHandle file, std::uint32_t* size) {
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD low = ::GetFileSize(FileOf(file), &high);
+    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) {
+        return false;
+    }
+    *size = low;
+    return true;
+}
+
+bool Win32System::ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) {
+    DWORD read = 0;
+    BOOL ok = ::ReadFile(FileOf(file), data, size, &read, nullptr);
+    *done = read;
+    return ok != FALSE;
+}
+
+bool Win32System::WriteFile(FileHandle file, const void* data, std::uint32_t size,
+                            std::uint32_t* done) {
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(FileOf(file), data, size, &written, nullptr);
+    *done = written;
+    return ok != FALSE && written == size;
+}
+
+bool Win32System::SeekFile(FileHandle file, std::uint32_t offset) {
+    if (offset > 0x7FFFFFFFu) {
+        return false;
+    }
+    return SetFilePointer(FileOf(file), static_cast<LONG>(offset), nullptr, FILE_BEGIN) == offset;
+}
+
+bool Win32System::TruncateFile(FileHandle file) {
+    return SetEndOfFile(FileOf(file)) != FALSE;
+}
+
+long Win32System::SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                         const char* text) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | KEY_WRITE, &key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    status = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                            static_cast<DWORD>(std::strlen(text) + 1));
+    LONG closed = RegCloseKey(key);
+    return status != ERROR_SUCCESS ? status : closed;
 }
 
 bool Win32System::GetVersion(WindowsVersion* version) {

@@ -15,6 +15,22 @@ class Win32System : public SystemServices {
     bool FindNextLine(InfLine* line) override;
     bool GetStringField(const InfLine& line, unsigned field, TextBuffer out) override;
     bool GetIntField(const InfLine& line, unsigned field, int* value) override;
+    FileState GetFileState(const char* path) override;
+    bool SetFileAttributes(const char* path, std::uint32_t attributes) override;
+    bool CopyFile(const char* from, const char* to) override;
+    bool DeleteFile(const char* path) override;
+    bool MoveFile(const char* from, const char* to) override;
+    bool CreateDirectory(const char* path) override;
+    FileHandle OpenFileExclusive(const char* path) override;
+    void CloseFile(FileHandle file) override;
+    bool GetFileSize(FileHandle file, std::uint32_t* size) override;
+    bool ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) override;
+    bool WriteFile(FileHandle file, const void* data, std::uint32_t size,
+                   std::uint32_t* done) override;
+    bool SeekFile(FileHandle file, std::uint32_t offset) override;
+    bool TruncateFile(FileHandle file) override;
+    long SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                const char* text) override;
     bool GetVersion(WindowsVersion* version) override;
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;

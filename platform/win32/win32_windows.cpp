@@ -62,3 +62,35 @@ void Win32Windows::SetControlText(WindowHandle dialog, int controlId, const char
 void Win32Windows::SetProgressPosition(WindowHandle dialog, int controlId, int position) {
     SendDlgItemMessageA(WindowOf(dialog), controlId, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
+
+WindowHandle Win32Windows::NextWindow(WindowHandle parent, WindowHandle after,
+                                      const char* className) {
+    return reinterpret_cast<WindowHandle>(
+        FindWindowExA(WindowOf(parent), WindowOf(after), className, nullptr));
+}
+
+void Win32Windows::ReadWindowText(WindowHandle window, TextBuffer out) {
+    if (out.capacity == 0) {
+        return;
+    }
+    out.data[0] = '\0';
+    GetWindowTextA(WindowOf(window), out.data, static_cast<int>(out.capacity));
+    out.data[out.capacity - 1] = '\0';
+}
+
+int Win32Windows::GetControlId(WindowHandle window) {
+    return GetDlgCtrlID(WindowOf(window));
+}
+
+bool Win32Windows::IsWindowEnabled(WindowHandle window) {
+    return ::IsWindowEnabled(WindowOf(window)) != FALSE;
+}
+
+bool Win32Windows::IsWindowVisible(WindowHandle window) {
+    return ::IsWindowVisible(WindowOf(window)) != FALSE;
+}
+
+void Win32Windows::SendCommand(WindowHandle dialog, int commandId) {
+    // Notification 0 is a button click; no control handle goes with it.
+    SendMessageA(WindowOf(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}

@@ -14,4 +14,11 @@ class Win32Windows : public WindowServices {
     void Sleep(unsigned ms) override;
     void SetControlText(WindowHandle dialog, int controlId, const char* text) override;
     void SetProgressPosition(WindowHandle dialog, int controlId, int position) override;
+    WindowHandle NextWindow(WindowHandle parent, WindowHandle after,
+                            const char* className) override;
+    void ReadWindowText(WindowHandle window, TextBuffer out) override;
+    int GetControlId(WindowHandle window) override;
+    bool IsWindowEnabled(WindowHandle window) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    void SendCommand(WindowHandle dialog, int commandId) override;
 };

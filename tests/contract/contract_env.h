@@ -25,6 +25,13 @@ class ContractEnv {
     virtual bool PutFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool MakeFolder(const std::string& path) = 0;
 
+    // Another program holds the file open, sharing nothing, until the
+    // environment ends.
+    virtual bool HoldOpenElsewhere(const std::string& path) = 0;
+    // A text value under HKEY_LOCAL_MACHINE; empty when it does not exist.
+    virtual std::string MachineRegistryText(const std::string& keyPath,
+                                            const std::string& valueName) = 0;
+
     // Queues one window message for this thread; dispatching it runs `handler`.
     virtual void Post(std::function<void()> handler) = 0;
 

@@ -23,6 +23,18 @@ class FakeContractEnv : public ContractEnv {
         return true;
     }
 
+    bool HoldOpenElsewhere(const std::string& path) override {
+        fake::File* file = machine_.files.Find(path);
+        if (file != nullptr) {
+            file->openElsewhere = true;
+        }
+        return file != nullptr;
+    }
+    std::string MachineRegistryText(const std::string& keyPath,
+                                    const std::string& valueName) override {
+        return machine_.registry.Text(keyPath, valueName);
+    }
+
     void Post(std::function<void()> handler) override {
         machine_.windows.Post(std::move(handler), machine_.clock.NowMs());
     }

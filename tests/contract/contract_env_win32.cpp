@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_system.h"
@@ -63,6 +64,9 @@ class Win32ContractEnv : public ContractEnv {
         while (PeekMessageA(&message, window_, 0, 0, PM_REMOVE)) {
         }
         DestroyWindow(window_);
+        for (HANDLE held : held_) {
+            CloseHandle(held);
+        }
         RemoveTree(scratch_);
     }
 
@@ -86,6 +90,32 @@ class Win32ContractEnv : public ContractEnv {
 
     bool MakeFolder(const std::string& path) override {
         return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    bool HoldOpenElsewhere(const std::string& path) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        held_.push_back(file);
+        return true;
+    }
+
+    std::string MachineRegistryText(const std::string& keyPath,
+                                    const std::string& valueName) override {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) !=
+            ERROR_SUCCESS) {
+            return std::string();
+        }
+        char text[1024] = {};
+        DWORD size = sizeof text - 1;
+        DWORD type = 0;
+        LONG status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(text), &size);
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS && type == REG_SZ ? std::string(text) : std::string();
     }
 
     void Post(std::function<void()> handler) override {
@@ -136,6 +166,7 @@ class Win32ContractEnv : public ContractEnv {
     std::string scratch_;
     HWND window_ = nullptr;
     std::map<WPARAM, std::function<void()>> handlers_;
+    std::vector<HANDLE> held_;
     WPARAM lastHandler_ = 0;
 };
 

@@ -1,0 +1,164 @@
+#include "platform/win32/win32_devices.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/win32_api.h"
+
+#include <cfgmgr32.h>
+
+static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceEntry::words),
+              "an SP_DEVINFO_DATA must fit a DeviceEntry");
+static_assert(sizeof(GUID) == sizeof(ClassGuid), "a ClassGuid has the layout of a GUID");
+static_assert(sizeof(DEVINST) == sizeof(DevNode), "a DevNode holds a DEVINST");
+
+namespace {
+
+using GetClassDevsCall = HDEVINFO(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);
+using EnumDeviceInfoCall = BOOL(WINAPI*)(HDEVINFO, DWORD, PSP_DEVINFO_DATA);
+using GetDeviceInstanceIdCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSTR, DWORD, PDWORD);
+using RemoveDeviceCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA);
+using DestroyDeviceInfoListCall = BOOL(WINAPI*)(HDEVINFO);
+using LocateDevNodeCall = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_A, ULONG);
+using ReenumerateDevNodeCall = CONFIGRET(WINAPI*)(DEVINST, ULONG);
+
+// The address of an export, or nullptr where the module or the export is
+// missing.
+template <typename Call>
+Call Bind(HMODULE module, const char* name) {
+    if (module == nullptr) {
+        return nullptr;
+    }
+    FARPROC proc = GetProcAddress(module, name);
+    // By way of a parameterless function type, the one cast that
+    // -Wcast-function-type lets through.
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(proc));
+}
+
+HDEVINFO SetOf(DeviceSet set) {
+    return reinterpret_cast<HDEVINFO>(set);
+}
+
+SP_DEVINFO_DATA DataOf(const DeviceEntry& entry) {
+    SP_DEVINFO_DATA data;
+    std::memcpy(&data, entry.words, sizeof data);
+    return data;
+}
+
+}  // namespace
+
+struct Win32Devices::Api {
+    HMODULE setupapi = LoadLibraryA("SETUPAPI.DLL");
+    HMODULE cfgmgr32 = LoadLibraryA("CFGMGR32.DLL");
+    GetClassDevsCall getClassDevs = Bind<GetClassDevsCall>(setupapi, "SetupDiGetClassDevsA");
+    EnumDeviceInfoCall enumDeviceInfo = Bind<EnumDeviceInfoCall>(setupapi, "SetupDiEnumDeviceInfo");
+    GetDeviceInstanceIdCall getDeviceInstanceId =
+        Bind<GetDeviceInstanceIdCall>(setupapi, "SetupDiGetDeviceInstanceIdA");
+    RemoveDeviceCall removeDevice = Bind<RemoveDeviceCall>(setupapi, "SetupDiRemoveDevice");
+    DestroyDeviceInfoListCall destroyDeviceInfoList =
+        Bind<DestroyDeviceInfoListCall>(setupapi, "SetupDiDestroyDeviceInfoList");
+    LocateDevNodeCall locateDevNode = Bind<LocateDevNodeCall>(cfgmgr32, "CM_Locate_DevNodeA");
+    ReenumerateDevNodeCall reenumerateDevNode =
+        Bind<ReenumerateDevNodeCall>(cfgmgr32, "CM_Reenumerate_DevNode");
+
+    ~Api() {
+        if (cfgmgr32 != nullptr) {
+            FreeLibrary(cfgmgr32);
+        }
+        if (setupapi != nullptr) {
+            FreeLibrary(setupapi);
+        }
+    }
+};
+
+Win32Devices::Win32Devices() : api_(std::make_unique<Api>()) {}
+
+Win32Devices::~Win32Devices() = default;
+
+bool Win32Devices::HasEveryCall() const {
+    return api_->getClassDevs && api_->enumDeviceInfo && api_->getDeviceInstanceId &&
+           api_->removeDevice && api_->destroyDeviceInfoList && api_->locateDevNode &&
+           api_->reenumerateDevNode;
+}
+
+DeviceSet Win32Devices::OpenDeviceSet(const ClassGuid& classGuid, const char* enumerator,
+                                      std::uint32_t flags) {
+    // Without DestroyDeviceInfoList a set could never be freed.
+    if (api_->getClassDevs == nullptr || api_->destroyDeviceInfoList == nullptr) {
+        return kNoDeviceSet;
+    }
+    GUID guid;
+    std::memcpy(&guid, &classGuid, sizeof guid);
+    HDEVINFO set = api_->getClassDevs(&guid, enumerator, nullptr, flags);
+    if (set == INVALID_HANDLE_VALUE || set == nullptr) {
+        return kNoDeviceSet;
+    }
+    return reinterpret_cast<DeviceSet>(set);
+}
+
+void Win32Devices::CloseDeviceSet(DeviceSet set) {
+    if (set != kNoDeviceSet && api_->destroyDeviceInfoList != nullptr) {
+        api_->destroyDeviceInfoList(SetOf(set));
+    }
+}
+
+bool Win32Devices::GetDeviceEntry(DeviceSet set, std::uint32_t index, DeviceEntry* entry) {
+    if (api_->enumDeviceInfo == nullptr) {
+        return false;
+    }
+    SP_DEVINFO_DATA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = sizeof data;
+    if (!api_->enumDeviceInfo(SetOf(set), index, &data)) {
+        return false;
+    }
+    *entry = DeviceEntry{};
+    std::memcpy(entry->words, &data, sizeof data);
+    return true;
+}
+
+bool Win32Devices::GetInstanceId(DeviceSet set, const DeviceEntry& entry, TextBuffer out) {
+    if (api_->getDeviceInstanceId == nullptr || out.capacity == 0) {
+        return false;
+    }
+    SP_DEVINFO_DATA data = DataOf(entry);
+    // The caller's buffer stays as it was unless the whole id arrives.
+    std::vector<char> id(out.capacity, '\0');
+    if (!api_->getDeviceInstanceId(SetOf(set), &data, id.data(), static_cast<DWORD>(id.size()),
+                                   nullptr)) {
+        return false;
+    }
+    id.back() = '\0';
+    std::memcpy(out.data, id.data(), std::strlen(id.data()) + 1);
+    return true;
+}
+
+bool Win32Devices::RemoveDevice(DeviceSet set, const DeviceEntry& entry) {
+    if (api_->removeDevice == nullptr) {
+        return false;
+    }
+    SP_DEVINFO_DATA data = DataOf(entry);
+    return api_->removeDevice(SetOf(set), &data) != FALSE;
+}
+
+bool Win32Devices::LocateRootDevNode(DevNode* root) {
+    if (api_->locateDevNode == nullptr) {
+        return false;
+    }
+    DEVINST node = 0;
+    if (api_->locateDevNode(&node, nullptr, CM_LOCATE_DEVNODE_NORMAL) != CR_SUCCESS) {
+        return false;
+    }
+    *root = node;
+    return true;
+}
+
+bool Win32Devices::ReenumerateDevNode(DevNode node) {
+    if (api_->reenumerateDevNode == nullptr) {
+        return false;
+    }
+    // Not CM_REENUMERATE_SYNCHRONOUS: setting up what is found is the
+    // system's business after the call.
+    return api_->reenumerateDevNode(node, CM_REENUMERATE_NORMAL) == CR_SUCCESS;
+}

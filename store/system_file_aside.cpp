@@ -1,0 +1,97 @@
+#include "store/system_file_aside.h"
+
+#include "platform/os_kind.h"
+#include "store/store_paths.h"
+
+namespace {
+
+struct AsideName {
+    const char* system;
+    const char* aside;
+};
+
+struct AsidePair {
+    AsideName files[2];
+};
+
+constexpr AsidePair kUsbstorInf = {
+    {{"USBSTOR.INF", "USBSTOR.I3S"}, {"USBSTOR.PNF", "USBSTOR.P3S"}}};
+constexpr AsidePair kDriverDatabase = {
+    {{"DRVIDX.BIN", "DRVIDX.3S"}, {"DRVDATA.BIN", "DRVDATA.3S"}}};
+
+// The pair's paths in WINDOWS\INF; a path that does not fit stays empty and
+// its steps are skipped.
+struct AsidePaths {
+    StorePath system[2];
+    StorePath aside[2];
+
+    AsidePaths(const AsidePair& pair, const char* windowsDir) {
+        for (int i = 0; i < 2; ++i) {
+            Concat(&system[i], {windowsDir, "\\INF\\", pair.files[i].system});
+            Concat(&aside[i], {windowsDir, "\\INF\\", pair.files[i].aside});
+        }
+    }
+};
+
+void Remove(SystemServices& sys, const StorePath& path) {
+    if (!path.empty()) {
+        sys.DeleteFile(path.c_str());
+    }
+}
+
+void Rename(SystemServices& sys, const StorePath& from, const StorePath& to) {
+    if (!from.empty() && !to.empty()) {
+        sys.MoveFile(from.c_str(), to.c_str());
+    }
+}
+
+void SetAside(SystemServices& sys, const AsidePair& pair, const char* windowsDir) {
+    AsidePaths paths(pair, windowsDir);
+    Remove(sys, paths.aside[0]);
+    Remove(sys, paths.aside[1]);
+    Rename(sys, paths.system[0], paths.aside[0]);
+    Rename(sys, paths.system[1], paths.aside[1]);
+}
+
+void Restore(SystemServices& sys, const AsidePair& pair, const char* windowsDir) {
+    AsidePaths paths(pair, windowsDir);
+    Rename(sys, paths.aside[0], paths.system[0]);
+    Rename(sys, paths.aside[1], paths.system[1]);
+    // Where the system made a new file meanwhile, it is kept and the aside
+    // copy goes.
+    Remove(sys, paths.aside[0]);
+    Remove(sys, paths.aside[1]);
+}
+
+bool UsesUsbstorInf(std::uint8_t osKind) {
+    return osKind == OsKind::kWinXP;
+}
+bool UsesDriverDatabase(std::uint8_t osKind) {
+    return osKind <= OsKind::kWinMe;
+}
+
+}  // namespace
+
+void SetAsideUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+    if (UsesUsbstorInf(osKind)) {
+        SetAside(sys, kUsbstorInf, windowsDir);
+    }
+}
+
+void RestoreUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+    if (UsesUsbstorInf(osKind)) {
+        Restore(sys, kUsbstorInf, windowsDir);
+    }
+}
+
+void SetAsideDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+    if (UsesDriverDatabase(osKind)) {
+        SetAside(sys, kDriverDatabase, windowsDir);
+    }
+}
+
+void RestoreDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+    if (UsesDriverDatabase(osKind)) {
+        Restore(sys, kDriverDatabase, windowsDir);
+    }
+}

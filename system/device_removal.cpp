@@ -1,0 +1,116 @@
+#include "system/device_removal.h"
+
+#include <cstring>
+
+namespace {
+
+using InstanceIdText = FixedText<512>;
+using PatternText = FixedText<12>;
+
+// A device set of one class and enumerator holds a handful of entries; a
+// platform that never reports the last one must not hold the setup forever.
+constexpr std::uint32_t kMaxEntriesPerPass = 65536;
+
+// Capitals of the letters a to z only: the system's code page may hold other
+// letters whose case mapping depends on the locale.
+template <std::size_t N>
+void ToCapitals(FixedText<N>* text) {
+    TextBuffer buffer = text->Buffer();
+    for (char* c = buffer.data; *c != '\0'; ++c) {
+        if (*c >= 'a' && *c <= 'z') {
+            *c = static_cast<char>(*c - 'a' + 'A');
+        }
+    }
+}
+
+// "VID_" or "PID_" followed by an id text, in capitals.
+PatternText Pattern(const char* prefix, const FixedText<5>& id) {
+    PatternText pattern;
+    pattern.Assign(prefix);
+    pattern.Append(id.c_str());
+    ToCapitals(&pattern);
+    return pattern;
+}
+
+// Walks every entry of one device set, handing each entry whose instance id
+// can be read to `visit` with the id in capitals. Entries whose id cannot be
+// read are passed over.
+template <typename Visit>
+void ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, const char* enumerator,
+                        std::uint32_t flags, Visit visit) {
+    DeviceSet set = devices.OpenDeviceSet(classGuid, enumerator, flags);
+    if (set == kNoDeviceSet) {
+        return;
+    }
+    DeviceEntry entry;
+    for (std::uint32_t index = 0;
+         index < kMaxEntriesPerPass && devices.GetDeviceEntry(set, index, &entry); ++index) {
+        InstanceIdText instanceId;
+        if (!devices.GetInstanceId(set, entry, instanceId.Buffer())) {
+            continue;
+        }
+        instanceId.Seal();
+        ToCapitals(&instanceId);
+        visit(set, entry, instanceId.c_str());
+    }
+    devices.CloseDeviceSet(set);
+}
+
+}  // namespace
+
+const TargetId* FindTargetIdIn(const char* instanceId, const TargetId* targetIds,
+                               std::size_t listSize) {
+    InstanceIdText id;
+    if (!id.Assign(instanceId)) {
+        return nullptr;
+    }
+    ToCapitals(&id);
+    for (std::size_t i = 0; i < listSize; ++i) {
+        const TargetId& target = targetIds[i];
+        if (target.vid.empty() || target.pid.empty()) {
+            break;
+        }
+        // Two searches on their own: the ids may stand in either order, and
+        // a pattern may be the start of a longer run of characters.
+        PatternText vendor = Pattern("VID_", target.vid);
+        PatternText product = Pattern("PID_", target.pid);
+        if (std::strstr(id.c_str(), vendor.c_str()) != nullptr &&
+            std::strstr(id.c_str(), product.c_str()) != nullptr) {
+            return &target;
+        }
+    }
+    return nullptr;
+}
+
+int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
+                          const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags) {
+    int removed = 0;
+    ForEachDeviceEntry(devices, classGuid, enumerator, flags,
+                       [&](DeviceSet set, const DeviceEntry& entry, const char* instanceId) {
+                           // One removal per entry: a failed one is neither
+                           // retried nor tried with a later target id.
+                           if (FindTargetIdIn(instanceId, targetIds, listSize) != nullptr &&
+                               devices.RemoveDevice(set, entry)) {
+                               ++removed;
+                           }
+                       });
+    return removed;
+}
+
+int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize) {
+    struct Pass {
+        const ClassGuid& classGuid;
+        const char* enumerator;
+    };
+    const Pass passes[] = {
+        {kUsbClassGuid, kUsbEnumerator},
+        {kHdcClassGuid, kUsbEnumerator},
+        {kHdcClassGuid, kD3ivuruEnumerator},
+    };
+    int removed = 0;
+    for (const Pass& pass : passes) {
+        removed +=
+            RemoveMatchingDevices(devices, targetIds, listSize, pass.classGuid, pass.enumerator, 0);
+    }
+    return removed;
+}

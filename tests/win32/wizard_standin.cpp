@@ -1,0 +1,197 @@
+// A stand-in for the system's new-hardware wizard, for tests under Wine: a
+// top-level dialog frame whose first child is the current page (a child
+// dialog showing the device description), with Back, Next, Finish and Cancel
+// buttons whose states follow the page. Pages: welcome (Next), installing
+// (nothing to press; moves on by itself after 1.5 s, and may open a second
+// dialog showing the description, with the button 5303), done (Finish).
+//
+//   wizard_standin DESCRIPTION REPORT [--prompt=close|stay] [--no-finish]
+//
+// Every command it handles is appended to the REPORT file, one word a line
+// ("next", "next-refused", "finish", "continue"). It ends after Finish.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+constexpr int kBack = 12323;
+constexpr int kNext = 12324;
+constexpr int kFinish = 12325;
+constexpr int kContinue = 5303;
+constexpr int kStop = 5304;
+constexpr UINT_PTR kInstallTimer = 1;
+constexpr UINT kInstallMs = 1500;
+
+struct Page {
+    const char* text;
+    bool next;
+    bool nextShown;
+    bool finish;
+};
+
+const Page kPages[] = {
+    {"This wizard helps you install software for:\r\n", true, true, false},
+    {"Please wait while the wizard installs the software...\r\n", false, true, false},
+    {"The wizard has finished installing the software for:\r\n", false, false, true},
+};
+constexpr int kPageCount = 3;
+
+struct Options {
+    std::string description;
+    std::string report;
+    std::string prompt = "none";
+    bool finishButton = true;
+};
+
+Options options;
+HWND frame = nullptr;
+HWND page = nullptr;
+HWND prompt = nullptr;
+int pageIndex = 0;
+
+void Report(const char* event) {
+    FILE* file = std::fopen(options.report.c_str(), "a");
+    if (file != nullptr) {
+        std::fprintf(file, "%s\n", event);
+        std::fclose(file);
+    }
+}
+
+// An empty dialog template: the dialog class, no menu, no title, no controls.
+struct EmptyTemplate {
+    DLGTEMPLATE header;
+    WORD menu;
+    WORD windowClass;
+    WORD title;
+};
+
+HWND MakeDialog(HWND parent, DWORD style, DLGPROC proc) {
+    EmptyTemplate dialogTemplate = {};
+    dialogTemplate.header.style = style;
+    dialogTemplate.header.cx = 300;
+    dialogTemplate.header.cy = 180;
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.header, parent,
+                                      proc, 0);
+}
+
+HWND MakeControl(HWND parent, const char* className, const std::string& text, int id, int y) {
+    return CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE, 10, y, 280, 40,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && LOWORD(wParam) == kContinue) {
+        Report("continue");
+        if (options.prompt == "close") {
+            DestroyWindow(dialog);
+            prompt = nullptr;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void OpenPrompt() {
+    prompt = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, PromptProc);
+    SetWindowTextA(prompt, "Hardware Installation");
+    MakeControl(prompt, "Static",
+                "The software you are installing for this hardware:\r\n" + options.description +
+                    "\r\nhas not passed Windows Logo testing.",
+                1001, 10);
+    MakeControl(prompt, "Button", "&Continue Anyway", kContinue, 60);
+    MakeControl(prompt, "Button", "&STOP Installation", kStop, 110);
+}
+
+void ShowButton(int id, bool enabled, bool shown) {
+    HWND button = GetDlgItem(frame, id);
+    EnableWindow(button, enabled ? TRUE : FALSE);
+    ShowWindow(button, shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void ShowPage(int index) {
+    if (page != nullptr) {
+        DestroyWindow(page);
+    }
+    pageIndex = index;
+    page = MakeDialog(frame, WS_CHILD | DS_CONTROL | WS_VISIBLE, PageProc);
+    MakeControl(page, "Static", kPages[index].text + options.description, 1000 + index, 10);
+    // The page in front: the frame's first child, as a property sheet keeps it.
+    SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowButton(kNext, kPages[index].next, kPages[index].nextShown);
+    if (options.finishButton) {
+        ShowButton(kFinish, kPages[index].finish, kPages[index].finish);
+    }
+    if (index == 1) {
+        SetTimer(frame, kInstallTimer, kInstallMs, nullptr);
+        if (options.prompt != "none") {
+            OpenPrompt();
+        }
+    }
+}
+
+INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_TIMER && wParam == kInstallTimer) {
+        KillTimer(dialog, kInstallTimer);
+        ShowPage(pageIndex + 1);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) {
+        return FALSE;
+    }
+    int id = LOWORD(wParam);
+    // A page refuses what its buttons do not offer.
+    if (id == kNext) {
+        bool offered = kPages[pageIndex].next && pageIndex + 1 < kPageCount;
+        Report(offered ? "next" : "next-refused");
+        if (offered) {
+            ShowPage(pageIndex + 1);
+        }
+    } else if (id == kFinish && kPages[pageIndex].finish) {
+        Report("finish");
+        PostQuitMessage(0);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (__argc < 3) {
+        return 2;
+    }
+    options.description = __argv[1];
+    options.report = __argv[2];
+    for (int i = 3; i < __argc; ++i) {
+        if (std::strncmp(__argv[i], "--prompt=", 9) == 0) {
+            options.prompt = __argv[i] + 9;
+        } else if (std::strcmp(__argv[i], "--no-finish") == 0) {
+            options.finishButton = false;
+        }
+    }
+
+    frame = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, FrameProc);
+    SetWindowTextA(frame, "Found New Hardware Wizard");
+    MakeControl(frame, "Button", "< &Back", kBack, 200);
+    MakeControl(frame, "Button", "&Next >", kNext, 200);
+    if (options.finishButton) {
+        MakeControl(frame, "Button", "Finish", kFinish, 200);
+    }
+    MakeControl(frame, "Button", "Cancel", IDCANCEL, 200);
+    ShowPage(0);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
