@@ -97,20 +97,41 @@ int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, st
     return removed;
 }
 
+namespace {
+
+// Where the disk's entries live: the USB class by its own enumerator, and the
+// hard disk controller class by "USB" and by the disk's own enumerator.
+struct Pass {
+    const ClassGuid& classGuid;
+    const char* enumerator;
+};
+
+const Pass kPasses[] = {
+    {kUsbClassGuid, kUsbEnumerator},
+    {kHdcClassGuid, kUsbEnumerator},
+    {kHdcClassGuid, kD3ivuruEnumerator},
+};
+
+}  // namespace
+
 int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize) {
-    struct Pass {
-        const ClassGuid& classGuid;
-        const char* enumerator;
-    };
-    const Pass passes[] = {
-        {kUsbClassGuid, kUsbEnumerator},
-        {kHdcClassGuid, kUsbEnumerator},
-        {kHdcClassGuid, kD3ivuruEnumerator},
-    };
     int removed = 0;
-    for (const Pass& pass : passes) {
+    for (const Pass& pass : kPasses) {
         removed +=
             RemoveMatchingDevices(devices, targetIds, listSize, pass.classGuid, pass.enumerator, 0);
     }
     return removed;
+}
+
+int CountTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize) {
+    int found = 0;
+    for (const Pass& pass : kPasses) {
+        ForEachDeviceEntry(devices, pass.classGuid, pass.enumerator, 0,
+                           [&](DeviceSet, const DeviceEntry&, const char* instanceId) {
+                               if (FindTargetIdIn(instanceId, targetIds, listSize) != nullptr) {
+                                   ++found;
+                               }
+                           });
+    }
+    return found;
 }

@@ -31,3 +31,6 @@ int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, st
 // passes; a sweep always ends, and the next one meets what this one could
 // not remove.
 int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize);
+
+// The entries of the disk that the passes of a sweep would meet now.
+int CountTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize);
