@@ -34,9 +34,9 @@
 #define IDS_WINDOWS98_ONLY 105
 #define IDS_PLUG_IN_FIRST 107  // not loaded
 #define IDS_INSTALLING 109
-#define IDS_STARTING_DEVICE 110  // not loaded
+#define IDS_STARTING_DEVICE 110   // not loaded
 #define IDS_INSTALL_COMPLETE 111  // not loaded
-#define IDS_INSTALL_FAILED 112  // not loaded
+#define IDS_INSTALL_FAILED 112    // not loaded
 #define IDS_REMOVING 113
 #define IDS_UNINSTALL_COMPLETE 114
 #define IDS_UNINSTALL_FAILED 115  // not loaded

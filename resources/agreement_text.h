@@ -1,0 +1,5 @@
+// The license agreement shown in the agreement dialog (control 1018): plain
+// ASCII, the same in every language, paragraphs separated by CR LF.
+#pragma once
+
+extern const char kAgreementText[];
