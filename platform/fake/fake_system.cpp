@@ -142,6 +142,7 @@ bool FakeSystem::SetFileAttributes(const char* path, std::uint32_t attributes) {
         return false;
     }
     file->attributes = attributes;
+    changes_.push_back({Change::Attributes, path, {}});
     return true;
 }
 
@@ -157,6 +158,7 @@ bool FakeSystem::CopyFile(const char* from, const char* to) {
     }
     // The copy brings the source's attributes along, as CopyFileA does.
     files_.Put(to, source->bytes, source->attributes);
+    changes_.push_back({Change::Copy, to, from});
     return true;
 }
 
@@ -166,6 +168,7 @@ bool FakeSystem::DeleteFile(const char* path) {
         (file->attributes & kAttrReadOnly) != 0) {
         return false;
     }
+    changes_.push_back({Change::Delete, path, {}});
     return files_.Remove(path);
 }
 
@@ -176,6 +179,7 @@ bool FakeSystem::MoveFile(const char* from, const char* to) {
         return false;
     }
     files_.Rename(from, to);
+    changes_.push_back({Change::Rename, to, from});
     return true;
 }
 
@@ -186,6 +190,7 @@ bool FakeSystem::CreateDirectory(const char* path) {
         return false;
     }
     files_.MakeFolder(folder);
+    changes_.push_back({Change::CreateFolder, folder, {}});
     return true;
 }
 
@@ -260,6 +265,7 @@ bool FakeSystem::WriteFile(FileHandle handle, const void* data, std::uint32_t si
         file->bytes.resize(open.position + count);
     }
     file->bytes.replace(open.position, count, static_cast<const char*>(data), count);
+    changes_.push_back({Change::Write, file->path, {}});
     open.position += count;
     *done = count;
     return count == size;
@@ -279,6 +285,7 @@ bool FakeSystem::TruncateFile(FileHandle handle) {
         return false;
     }
     file->bytes.resize(openFiles_[handle].position);
+    changes_.push_back({Change::Truncate, file->path, {}});
     return true;
 }
 
@@ -289,7 +296,11 @@ long FakeSystem::SetMachineRegistryText(const char* keyPath, const char* valueNa
     if (faults_.Fail(Op::SetMachineRegistryText)) {
         return kAccessDenied;
     }
-    return registry_.SetText(keyPath, valueName, text) ? 0 : kFileNotFound;
+    if (!registry_.SetText(keyPath, valueName, text)) {
+        return kFileNotFound;
+    }
+    changes_.push_back({Change::RegistryValue, std::string(keyPath) + "\\" + valueName, {}});
+    return 0;
 }
 
 bool FakeSystem::GetVersion(WindowsVersion* out) {

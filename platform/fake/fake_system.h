@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/fake/faults.h"
 #include "platform/fake/file_system.h"
@@ -12,6 +13,14 @@
 #include "platform/system_services.h"
 
 namespace fake {
+
+// One change the program made to the machine, as the system saw it.
+struct Change {
+    enum Kind { Attributes, Copy, Delete, Rename, CreateFolder, Write, Truncate, RegistryValue };
+    Kind kind;
+    std::string path;    // the file or folder changed; for a registry value, key\\value
+    std::string source;  // the copy's source or the rename's old name
+};
 
 class FakeSystem : public SystemServices {
   public:
@@ -31,6 +40,8 @@ class FakeSystem : public SystemServices {
 
     std::size_t OpenInfCount() const { return infs_.size(); }
     std::size_t OpenFileCount() const { return openFiles_.size(); }
+    // Every change that took effect, in order.
+    const std::vector<Change>& Changes() const { return changes_; }
 
     std::vector<std::string> ListFiles(const char* pattern) override;
     InfHandle OpenInf(const char* path) override;
@@ -74,6 +85,7 @@ class FakeSystem : public SystemServices {
     FileSystem& files_;
     Registry& registry_;
     std::map<FileHandle, OpenFile> openFiles_;
+    std::vector<Change> changes_;
     FileHandle nextFile_ = 1;
     std::map<InfHandle, std::unique_ptr<InfDocument>> infs_;
     InfHandle nextInf_ = 1;
