@@ -97,4 +97,6 @@ class SystemServices {
     virtual bool GetWindowsDirectory(TextBuffer out) = 0;
     virtual bool GetModulePath(TextBuffer out) = 0;
     virtual std::string GetCommandLine() = 0;
+    // Starts a program by its command line, shown normally; fire and forget.
+    virtual void StartProgram(const char* commandLine) = 0;
 };

@@ -10,6 +10,30 @@
 using WindowHandle = std::uintptr_t;
 constexpr WindowHandle kNoWindow = 0;
 
+// Results and commands of the system's dialog handling.
+constexpr int kIdOk = 1;           // IDOK
+constexpr int kIdCancel = 2;       // IDCANCEL
+constexpr int kNotifyClicked = 0;  // BN_CLICKED, STN_CLICKED
+
+// What a modal dialog of ours hears from the system. Each handler returns
+// whether it handled the message; what it leaves goes to the system's default
+// handling.
+class DialogEvents {
+  public:
+    virtual ~DialogEvents() = default;
+    // The dialog exists, its controls too. True: the system places the focus.
+    virtual bool OnInitDialog(WindowHandle dialog) = 0;
+    virtual bool OnCommand(int controlId, int notifyCode) = 0;
+    virtual bool OnSysCommand(unsigned command) = 0;
+    // The pointer moves over `window` (the dialog or one of its controls).
+    // True when the handler has set the cursor.
+    virtual bool OnSetCursor(WindowHandle window) = 0;
+    // True when the handler painted the window.
+    virtual bool OnPaint() = 0;
+    // The icon to drag for the minimised window; 0 for the system's choice.
+    virtual unsigned DragIconId() = 0;
+};
+
 // Message box icon flags in use.
 constexpr unsigned kIconStop = 16;         // MB_ICONHAND
 constexpr unsigned kIconInformation = 64;  // MB_ICONASTERISK
@@ -31,6 +55,30 @@ class WindowServices {
     // thread; false when none was waiting.
     virtual bool DispatchOneMessage() = 0;
     virtual void Sleep(unsigned ms) = 0;
+
+    // Our own dialogs, from templates in the program's resources.
+    // Runs the dialog until it ends; returns the result given to EndDialog, -1
+    // when it could not be created.
+    virtual int RunModalDialog(unsigned templateId, WindowHandle owner, DialogEvents& events) = 0;
+    virtual void EndDialog(WindowHandle dialog, int result) = 0;
+    virtual void SetWindowTitle(WindowHandle window, const char* text) = 0;
+    virtual void CheckButton(WindowHandle dialog, int controlId, bool checked) = 0;
+    virtual void EnableControl(WindowHandle dialog, int controlId, bool enabled) = 0;
+    virtual void FocusControl(WindowHandle dialog, int controlId) = 0;
+    virtual WindowHandle ControlWindow(WindowHandle dialog, int controlId) = 0;
+    // A separator and a text item at the end of the window's system menu;
+    // false when it has none.
+    virtual bool AddSystemMenuItem(WindowHandle window, unsigned command, const char* text) = 0;
+    // The icon resource as the window's large and small icon.
+    virtual void SetWindowIcon(WindowHandle window, unsigned iconId) = 0;
+    // A bitmap resource into a picture control, its first pixel's colour made
+    // the window colour and its greys the 3-D colours.
+    virtual void SetControlBitmap(WindowHandle dialog, int controlId, unsigned bitmapId) = 0;
+    virtual bool IsMinimized(WindowHandle window) = 0;
+    // Paints the minimised window: the icon resource centred in it.
+    virtual void PaintMinimizedIcon(WindowHandle window, unsigned iconId) = 0;
+    // The cursor resource becomes the current cursor.
+    virtual void SetCursorFromResource(unsigned cursorId) = 0;
 
     virtual void SetControlText(WindowHandle dialog, int controlId, const char* text) = 0;
     // PBM_SETPOS on a progress bar.

@@ -13,6 +13,9 @@ class DialogChannel : public SetupChannel {
     DialogChannel(WindowServices& windows, WindowHandle dialog, const BrandTexts& brand)
         : windows_(windows), dialog_(dialog), brand_(brand) {}
 
+    // The dialog whose status line and bar this channel writes.
+    void Attach(WindowHandle dialog) { dialog_ = dialog; }
+
     int ShowMessage(unsigned stringId, unsigned iconFlags) override;
     int ShowMessageText(const char* text, unsigned iconFlags) override;
     void SetStatus(unsigned stringId) override;

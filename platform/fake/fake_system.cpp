@@ -326,4 +326,10 @@ std::string FakeSystem::GetCommandLine() {
     return commandLine;
 }
 
+void FakeSystem::StartProgram(const char* commandLine) {
+    if (!faults_.Fail(Op::StartProgram)) {
+        started_.push_back(commandLine);
+    }
+}
+
 }  // namespace fake

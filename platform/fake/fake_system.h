@@ -40,6 +40,8 @@ class FakeSystem : public SystemServices {
 
     std::size_t OpenInfCount() const { return infs_.size(); }
     std::size_t OpenFileCount() const { return openFiles_.size(); }
+    // Command lines of the programs started, in order.
+    const std::vector<std::string>& StartedPrograms() const { return started_; }
     // Every change that took effect, in order.
     const std::vector<Change>& Changes() const { return changes_; }
 
@@ -70,6 +72,7 @@ class FakeSystem : public SystemServices {
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
     std::string GetCommandLine() override;
+    void StartProgram(const char* commandLine) override;
 
   private:
     const InfDocument* Document(const InfLine& line) const;
@@ -86,6 +89,7 @@ class FakeSystem : public SystemServices {
     Registry& registry_;
     std::map<FileHandle, OpenFile> openFiles_;
     std::vector<Change> changes_;
+    std::vector<std::string> started_;
     FileHandle nextFile_ = 1;
     std::map<InfHandle, std::unique_ptr<InfDocument>> infs_;
     InfHandle nextInf_ = 1;

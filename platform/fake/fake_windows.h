@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +26,26 @@ class VirtualClock {
 
   private:
     std::uint64_t nowMs_ = 0;
+};
+
+// One of our own dialogs as the fake system keeps it.
+struct FakeDialog {
+    unsigned templateId = 0;
+    WindowHandle owner = kNoWindow;
+    DialogEvents* events = nullptr;
+    std::string title;
+    std::map<int, bool> checked;
+    std::set<int> disabled;
+    int focus = 0;
+    std::vector<std::pair<unsigned, std::string>> systemMenu;  // items after the separators
+    unsigned icon = 0;
+    std::map<int, unsigned> bitmaps;
+    bool minimized = false;
+    int iconsPainted = 0;
+    bool open = true;
+    bool ended = false;
+    int result = 0;
+    bool abandoned = false;  // nobody acted on it any more
 };
 
 struct ShownBox {
@@ -44,6 +66,29 @@ class FakeWindows : public WindowServices {
     std::function<void(const ShownBox&)> onMessageBox;
     // Other programs' windows.
     WindowTree tree;
+    // Runs when one of our dialogs has been initialised and waits for the
+    // user (not when it ended during its initialisation).
+    std::function<void(WindowHandle dialog, unsigned templateId)> onDialogOpen;
+    // Whether a new dialog gets a system menu.
+    bool dialogsHaveSystemMenu = true;
+
+    // What a user does to our dialogs.
+    void Click(WindowHandle dialog, int controlId);
+    // An automatic radio button: checks it, unchecks the others of its group.
+    void ClickRadio(WindowHandle dialog, int controlId, std::initializer_list<int> group);
+    void SystemCommand(WindowHandle dialog, unsigned command);
+    // True when the dialog set the cursor; the cursor is then CurrentCursor().
+    bool PointAt(WindowHandle dialog, WindowHandle window);
+    void Minimize(WindowHandle dialog) { dialogs_.at(dialog).minimized = true; }
+    bool Paint(WindowHandle dialog);
+    unsigned DragIcon(WindowHandle dialog);
+
+    // Our dialogs, open or ended, in the order they were opened.
+    const std::vector<WindowHandle>& DialogsOpened() const { return opened_; }
+    const FakeDialog& Dialog(WindowHandle dialog) const { return dialogs_.at(dialog); }
+    // The newest dialog of the template that is still open; kNoWindow if none.
+    WindowHandle OpenDialog(unsigned templateId) const;
+    unsigned CurrentCursor() const { return cursor_; }
 
     // A window message that becomes due at `atMs` on the virtual clock.
     void Post(std::function<void()> handler, std::uint64_t atMs = 0);
@@ -60,6 +105,19 @@ class FakeWindows : public WindowServices {
                    unsigned flags) override;
     bool DispatchOneMessage() override;
     void Sleep(unsigned ms) override;
+    int RunModalDialog(unsigned templateId, WindowHandle owner, DialogEvents& events) override;
+    void EndDialog(WindowHandle dialog, int result) override;
+    void SetWindowTitle(WindowHandle window, const char* text) override;
+    void CheckButton(WindowHandle dialog, int controlId, bool checked) override;
+    void EnableControl(WindowHandle dialog, int controlId, bool enabled) override;
+    void FocusControl(WindowHandle dialog, int controlId) override;
+    WindowHandle ControlWindow(WindowHandle dialog, int controlId) override;
+    bool AddSystemMenuItem(WindowHandle window, unsigned command, const char* text) override;
+    void SetWindowIcon(WindowHandle window, unsigned iconId) override;
+    void SetControlBitmap(WindowHandle dialog, int controlId, unsigned bitmapId) override;
+    bool IsMinimized(WindowHandle window) override;
+    void PaintMinimizedIcon(WindowHandle window, unsigned iconId) override;
+    void SetCursorFromResource(unsigned cursorId) override;
     void SetControlText(WindowHandle dialog, int controlId, const char* text) override;
     void SetProgressPosition(WindowHandle dialog, int controlId, int position) override;
     WindowHandle NextWindow(WindowHandle parent, WindowHandle after,
@@ -77,8 +135,17 @@ class FakeWindows : public WindowServices {
         std::function<void()> handler;
     };
 
+    // Dispatches the next message, waiting for it on the clock when none is
+    // due; false when the queue is empty.
+    bool DispatchOrWait();
+    FakeDialog* DialogOf(WindowHandle dialog);
+
     Faults& faults_;
     VirtualClock& clock_;
+    std::map<WindowHandle, FakeDialog> dialogs_;
+    std::vector<WindowHandle> opened_;
+    WindowHandle nextDialog_ = 0x1000;
+    unsigned cursor_ = 0;
     std::deque<Message> queue_;
     std::vector<ShownBox> boxes_;
     std::map<ControlKey, std::string> texts_;

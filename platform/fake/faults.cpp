@@ -92,6 +92,34 @@ const char* OpName(Op op) {
             return "IsWindowVisible";
         case Op::SendCommand:
             return "SendCommand";
+        case Op::RunModalDialog:
+            return "RunModalDialog";
+        case Op::EndDialog:
+            return "EndDialog";
+        case Op::SetWindowTitle:
+            return "SetWindowTitle";
+        case Op::CheckButton:
+            return "CheckButton";
+        case Op::EnableControl:
+            return "EnableControl";
+        case Op::FocusControl:
+            return "FocusControl";
+        case Op::ControlWindow:
+            return "ControlWindow";
+        case Op::AddSystemMenuItem:
+            return "AddSystemMenuItem";
+        case Op::SetWindowIcon:
+            return "SetWindowIcon";
+        case Op::SetControlBitmap:
+            return "SetControlBitmap";
+        case Op::IsMinimized:
+            return "IsMinimized";
+        case Op::PaintMinimizedIcon:
+            return "PaintMinimizedIcon";
+        case Op::SetCursorFromResource:
+            return "SetCursorFromResource";
+        case Op::StartProgram:
+            return "StartProgram";
     }
     return "?";
 }

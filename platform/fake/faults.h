@@ -53,6 +53,20 @@ enum class Op {
     IsWindowEnabled,
     IsWindowVisible,
     SendCommand,
+    RunModalDialog,
+    EndDialog,
+    SetWindowTitle,
+    CheckButton,
+    EnableControl,
+    FocusControl,
+    ControlWindow,
+    AddSystemMenuItem,
+    SetWindowIcon,
+    SetControlBitmap,
+    IsMinimized,
+    PaintMinimizedIcon,
+    SetCursorFromResource,
+    StartProgram,
 };
 
 const char* OpName(Op op);

@@ -257,3 +257,7 @@ std::string Win32System::GetCommandLine() {
     const char* line = GetCommandLineA();
     return line != nullptr ? std::string(line) : std::string();
 }
+
+void Win32System::StartProgram(const char* commandLine) {
+    WinExec(commandLine, SW_SHOWNORMAL);
+}

@@ -35,4 +35,5 @@ class Win32System : public SystemServices {
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
     std::string GetCommandLine() override;
+    void StartProgram(const char* commandLine) override;
 };

@@ -1,0 +1,27 @@
+// How a run ended, reported as the program's exit code with the conventions
+// of Windows installers.
+#pragma once
+
+enum class RunOutcome {
+    Completed,        // the sequence ran and nothing it depends on failed
+    Failed,           // a copy of the install failed, or the uninstall left the driver
+    Cancelled,        // agreement refused, or the dialog closed without a run
+    PackageUnusable,  // the package could not be read
+    SystemRefused,    // the running Windows is not served
+};
+
+constexpr int ExitCodeOf(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::Completed:
+            return 0;
+        case RunOutcome::Failed:
+            return 1603;  // ERROR_INSTALL_FAILURE
+        case RunOutcome::Cancelled:
+            return 1602;  // ERROR_INSTALL_USEREXIT
+        case RunOutcome::PackageUnusable:
+            return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+        case RunOutcome::SystemRefused:
+            return 1633;  // ERROR_INSTALL_PLATFORM_UNSUPPORTED
+    }
+    return 1603;
+}
