@@ -1,5 +1,7 @@
 #include "store/inf_edit.h"
 
+#include <cstring>
+#include <memory>
 #include <new>
 
 #include "platform/text.h"
@@ -24,16 +26,11 @@ class OpenFile {
 
     bool IsOpen() const { return file_ != kNoFile; }
 
-    bool ReadAll(std::uint32_t size, std::string* bytes) {
-        try {
-            bytes->resize(size);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    bool ReadAll(std::uint32_t size, char* bytes) {
         std::uint32_t have = 0;
         while (have < size) {
             std::uint32_t done = 0;
-            if (!sys_.ReadFile(file_, &(*bytes)[have], size - have, &done) || done == 0) {
+            if (!sys_.ReadFile(file_, bytes + have, size - have, &done) || done == 0) {
                 return false;
             }
             have += done;
@@ -55,26 +52,38 @@ class OpenFile {
     FileHandle file_;
 };
 
-std::string Upper(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper) {
-        c = AsciiUpper(c);
+// Where `word` (in capitals) first stands in `text` at or after `from`,
+// whatever the case of the text; `size` when nowhere.
+std::size_t FindCapitals(const char* text, std::size_t size, std::size_t from, const char* word) {
+    std::size_t length = std::strlen(word);
+    for (std::size_t at = from; length <= size && at <= size - length; ++at) {
+        std::size_t matched = 0;
+        while (matched < length && AsciiUpper(text[at + matched]) == word[matched]) {
+            ++matched;
+        }
+        if (matched == length) {
+            return at;
+        }
     }
-    return upper;
+    return size;
 }
 
 }  // namespace
 
-bool FindCopyFilesEntry(const std::string& content, const char* sectionName, std::size_t* offset) {
-    std::string header = Upper(std::string("[") + sectionName + "]");
+bool FindCopyFilesEntry(const char* content, std::size_t size, const char* sectionName,
+                        std::size_t* offset) {
     // The whole content is searched, NUL bytes included.
-    std::string upper = Upper(content);
-    std::size_t at = upper.find(header);
-    if (at == std::string::npos) {
+    FixedText<64> header;
+    if (!Concat(&header, {"[", sectionName, "]"})) {
         return false;
     }
-    std::size_t entry = upper.find("COPYFILES", at + header.size());
-    if (entry == std::string::npos) {
+    header.ToUpper();
+    std::size_t at = FindCapitals(content, size, 0, header.c_str());
+    if (at == size) {
+        return false;
+    }
+    std::size_t entry = FindCapitals(content, size, at + header.size(), "COPYFILES");
+    if (entry == size) {
         return false;
     }
     *offset = entry;
@@ -87,26 +96,30 @@ bool DisableInfCopyFiles(SystemServices& sys, const char* infPath, const char* s
     if (!file.IsOpen() || !file.Size(&size) || size == 0 || size > kMaxInfBytes) {
         return false;
     }
-    std::string original;
+    // The old content and the new tail, both held until the edit is safe; an
+    // allocation that fails leaves the file alone.
+    std::unique_ptr<char[]> original(new (std::nothrow) char[size]);
     std::size_t entry = 0;
-    if (!file.ReadAll(size, &original) || !FindCopyFilesEntry(original, sectionName, &entry)) {
+    if (!original || !file.ReadAll(size, original.get()) ||
+        !FindCopyFilesEntry(original.get(), size, sectionName, &entry)) {
         return false;
     }
     // Only the bytes from the entry on move; the new content is one byte
     // longer, so it covers the old completely.
-    std::string tail;
-    try {
-        tail = ";" + original.substr(entry);
-    } catch (const std::bad_alloc&) {
+    std::size_t tailSize = size - entry + 1;
+    std::unique_ptr<char[]> tail(new (std::nothrow) char[tailSize]);
+    if (!tail) {
         return false;
     }
+    tail[0] = ';';
+    std::memcpy(tail.get() + 1, original.get() + entry, size - entry);
     std::uint32_t at = static_cast<std::uint32_t>(entry);
-    if (file.WriteAt(at, tail.data(), tail.size())) {
+    if (file.WriteAt(at, tail.get(), tailSize)) {
         return true;
     }
     // A write that failed part way: put the old bytes back and cut the file at
     // its old length.
-    if (file.WriteAt(at, original.data() + entry, original.size() - entry)) {
+    if (file.WriteAt(at, original.get() + entry, size - entry)) {
         file.Truncate();
     }
     return false;

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "platform/system_services.h"
 
 // Offset of the first "COPYFILES" (any case) behind the header "[sectionName]"
 // (any case); false when either is missing. The search is not bounded by the
 // section: a later section's entry is found when this one has none.
-bool FindCopyFilesEntry(const std::string& content, const char* sectionName, std::size_t* offset);
+bool FindCopyFilesEntry(const char* content, std::size_t size, const char* sectionName,
+                        std::size_t* offset);
 
 // Puts ";" before that entry in the file. True when the file was changed; on
 // any failure the file is left byte for byte as it was.
