@@ -4,17 +4,12 @@
 #pragma once
 
 #include "engine/setup_context.h"
-#include "platform/device_services.h"
+#include "platform/platform.h"
 #include "platform/setup_channel.h"
 #include "platform/system_services.h"
 #include "platform/window_services.h"
 
-struct EngineServices {
-    SystemServices& system;
-    DeviceServices& devices;
-    WindowServices& windows;
-    SetupChannel& channel;
-};
+using EngineServices = SetupServices;
 
 // A tree that goes on reporting removals sweep after sweep (entries that come
 // back as fast as they go) must not hold the setup forever.

@@ -11,24 +11,12 @@ using PatternText = FixedText<12>;
 // platform that never reports the last one must not hold the setup forever.
 constexpr std::uint32_t kMaxEntriesPerPass = 65536;
 
-// Capitals of the letters a to z only: the system's code page may hold other
-// letters whose case mapping depends on the locale.
-template <std::size_t N>
-void ToCapitals(FixedText<N>* text) {
-    TextBuffer buffer = text->Buffer();
-    for (char* c = buffer.data; *c != '\0'; ++c) {
-        if (*c >= 'a' && *c <= 'z') {
-            *c = static_cast<char>(*c - 'a' + 'A');
-        }
-    }
-}
-
 // "VID_" or "PID_" followed by an id text, in capitals.
 PatternText Pattern(const char* prefix, const FixedText<5>& id) {
     PatternText pattern;
     pattern.Assign(prefix);
     pattern.Append(id.c_str());
-    ToCapitals(&pattern);
+    pattern.ToUpper();
     return pattern;
 }
 
@@ -50,7 +38,7 @@ void ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, con
             continue;
         }
         instanceId.Seal();
-        ToCapitals(&instanceId);
+        instanceId.ToUpper();
         visit(set, entry, instanceId.c_str());
     }
     devices.CloseDeviceSet(set);
@@ -64,7 +52,7 @@ const TargetId* FindTargetIdIn(const char* instanceId, const TargetId* targetIds
     if (!id.Assign(instanceId)) {
         return nullptr;
     }
-    ToCapitals(&id);
+    id.ToUpper();
     for (std::size_t i = 0; i < listSize; ++i) {
         const TargetId& target = targetIds[i];
         if (target.vid.empty() || target.pid.empty()) {
@@ -83,14 +71,20 @@ const TargetId* FindTargetIdIn(const char* instanceId, const TargetId* targetIds
 }
 
 int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
-                          const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags) {
+                          const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags,
+                          int* matched) {
     int removed = 0;
     ForEachDeviceEntry(devices, classGuid, enumerator, flags,
                        [&](DeviceSet set, const DeviceEntry& entry, const char* instanceId) {
+                           if (FindTargetIdIn(instanceId, targetIds, listSize) == nullptr) {
+                               return;
+                           }
+                           if (matched != nullptr) {
+                               ++*matched;
+                           }
                            // One removal per entry: a failed one is neither
                            // retried nor tried with a later target id.
-                           if (FindTargetIdIn(instanceId, targetIds, listSize) != nullptr &&
-                               devices.RemoveDevice(set, entry)) {
+                           if (devices.RemoveDevice(set, entry)) {
                                ++removed;
                            }
                        });
@@ -114,11 +108,12 @@ const Pass kPasses[] = {
 
 }  // namespace
 
-int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize) {
+int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
+                        int* matched) {
     int removed = 0;
     for (const Pass& pass : kPasses) {
-        removed +=
-            RemoveMatchingDevices(devices, targetIds, listSize, pass.classGuid, pass.enumerator, 0);
+        removed += RemoveMatchingDevices(devices, targetIds, listSize, pass.classGuid,
+                                         pass.enumerator, 0, matched);
     }
     return removed;
 }

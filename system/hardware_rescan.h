@@ -5,17 +5,12 @@
 
 #include <cstdint>
 
-#include "platform/device_services.h"
+#include "platform/platform.h"
 #include "platform/setup_channel.h"
 #include "platform/system_services.h"
 #include "platform/window_services.h"
 
-struct RescanServices {
-    SystemServices& system;
-    DeviceServices& devices;
-    WindowServices& windows;
-    SetupChannel& channel;
-};
+using RescanServices = SetupServices;
 
 // Moves the bar from `from` to `to`. True when the re-enumeration request was
 // accepted, on Windows XP when the wizard was carried through to Finish. The
