@@ -18,11 +18,35 @@ bool Contains(const char* text, const char* part) {
     return std::strstr(text, part) != nullptr;
 }
 
+// Tells the observer, when there is one, what the load does.
+class Report {
+  public:
+    explicit Report(PackageObserver* observer) : observer_(observer) {}
+
+    void PassedOver(const char* mask, const char* name, PassedOverReason reason) const {
+        if (observer_ != nullptr) {
+            observer_->PassedOver(mask, name, reason);
+        }
+    }
+
+    // Always false: the load gives up here.
+    bool Fail(PackageDefect defect, const char* infName = nullptr, const char* section = nullptr,
+              const char* key = nullptr, std::size_t lineIndex = 0) const {
+        if (observer_ != nullptr) {
+            observer_->Failed(PackageFailure{defect, infName, section, key, lineIndex});
+        }
+        return false;
+    }
+
+  private:
+    PackageObserver* observer_;
+};
+
 // The names in the program's folder that match `mask` and fit a file-name
 // field; a longer name is passed over as if it were not listed. A pattern that
 // does not fit its buffer lists nothing.
 std::vector<std::string> ListPackageFiles(SystemServices& sys, const char* sourceDir,
-                                          const char* mask) {
+                                          const char* mask, const Report& report) {
     PathText pattern;
     std::vector<std::string> names;
     if (!JoinPath(sourceDir, mask, &pattern)) {
@@ -31,6 +55,8 @@ std::vector<std::string> ListPackageFiles(SystemServices& sys, const char* sourc
     for (std::string& name : sys.ListFiles(pattern.c_str())) {
         if (name.size() < FileNameText::kCapacity) {
             names.push_back(std::move(name));
+        } else {
+            report.PassedOver(mask, name.c_str(), PassedOverReason::kNameTooLong);
         }
     }
     return names;
@@ -84,10 +110,12 @@ bool ParseTargetId(const char* hardwareId, TargetId* entry) {
 }
 
 // Finds the first listed INF with a [Setup] section and keeps it open.
-bool OpenSetupScript(SystemServices& sys, SetupChannel& channel, SetupContext& ctx,
-                     InfFile& script) {
-    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), "*.in?");
+bool OpenSetupScript(SystemServices& sys, SetupChannel& channel, SetupContext& ctx, InfFile& script,
+                     const Report& report) {
+    const char mask[] = "*.in?";
+    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), mask, report);
     if (names.empty()) {
+        report.Fail(PackageDefect::kNoInfListed);
         channel.ShowMessage(IDS_INF_NOT_FOUND, kIconStop);
         return false;
     }
@@ -95,30 +123,48 @@ bool OpenSetupScript(SystemServices& sys, SetupChannel& channel, SetupContext& c
     for (const std::string& name : names) {
         PathText path;
         InfLine line;
-        if (!JoinPath(ctx.sourceDir.c_str(), name.c_str(), &path) || !script.Open(path.c_str())) {
+        if (!JoinPath(ctx.sourceDir.c_str(), name.c_str(), &path)) {
+            report.PassedOver(mask, name.c_str(), PassedOverReason::kPathTooLong);
+            continue;
+        }
+        if (!script.Open(path.c_str())) {
+            report.PassedOver(mask, name.c_str(), PassedOverReason::kNotAnInf);
             continue;
         }
         if (!script.FindLine(kSetupSection, nullptr, &line)) {
             script.Close();
+            report.PassedOver(mask, name.c_str(), PassedOverReason::kNoSetupSection);
             continue;
         }
         ctx.mainInfName.Assign(name.c_str());
         return true;
     }
+    report.Fail(PackageDefect::kNoSetupScript);
     channel.ShowMessageText(kNoSetupScriptText, kIconStop);
     return false;
 }
 
 // Reads the setup script's own keys and opens the floppy INF it names.
-bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, InfFile& floppy) {
+bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, InfFile& floppy,
+                    const Report& report) {
+    const char* name = ctx.mainInfName.c_str();
     InfLine line;
-    if (script.FindLine(kSetupSection, "MPDInf", &line) &&
-        (!ReadField(sys, line, 1, &ctx.mpdInfName) || !IsBareFileName(ctx.mpdInfName.c_str()))) {
-        return false;
+    if (script.FindLine(kSetupSection, "MPDInf", &line)) {
+        if (!ReadField(sys, line, 1, &ctx.mpdInfName)) {
+            return report.Fail(PackageDefect::kMpdInfUnreadable, name, kSetupSection, "MPDInf");
+        }
+        if (!IsBareFileName(ctx.mpdInfName.c_str())) {
+            return report.Fail(PackageDefect::kMpdInfNotBareName, name, kSetupSection, "MPDInf");
+        }
     }
-    if (!ReadKey(sys, script, kSetupSection, "FDDInf", &ctx.floppyInfName) ||
-        !IsBareFileName(ctx.floppyInfName.c_str())) {
-        return false;
+    if (!script.FindLine(kSetupSection, "FDDInf", &line)) {
+        return report.Fail(PackageDefect::kFddInfMissing, name, kSetupSection, "FDDInf");
+    }
+    if (!ReadField(sys, line, 1, &ctx.floppyInfName)) {
+        return report.Fail(PackageDefect::kFddInfUnreadable, name, kSetupSection, "FDDInf");
+    }
+    if (!IsBareFileName(ctx.floppyInfName.c_str())) {
+        return report.Fail(PackageDefect::kFddInfNotBareName, name, kSetupSection, "FDDInf");
     }
     PathText floppyPath;
     if (JoinPath(ctx.sourceDir.c_str(), ctx.floppyInfName.c_str(), &floppyPath)) {
@@ -150,16 +196,19 @@ void ReadPrimaryDevice(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
 // Walks the model lines: records every hardware id into targetIds (at most
 // 50) and takes the description and install section from the primary
 // device's first line.
-bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
+bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc, const char* descName,
+                const Report& report) {
     ctx.deviceDescription.Clear();
     ctx.installSection.Clear();
+    const char* models = ctx.modelsSection.c_str();
     InfLine model;
-    if (!desc.FindLine(ctx.modelsSection.c_str(), nullptr, &model)) {
-        return false;
+    if (!desc.FindLine(models, nullptr, &model)) {
+        return report.Fail(PackageDefect::kModelsSectionEmpty, descName, models);
     }
     std::size_t count = 0;
-    for (;;) {
+    for (std::size_t walked = 0;; ++walked) {
         bool failed = false;
+        PackageDefect defect = PackageDefect::kModelWithoutHardwareId;
         FixedText<256> hardwareId;
         if (!ReadField(sys, model, 2, &hardwareId)) {
             failed = true;
@@ -178,11 +227,12 @@ bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
             if (primary && ctx.installSection.empty()) {
                 ReadField(sys, model, 1, &ctx.installSection);
                 failed = ctx.installSection.empty();
+                defect = PackageDefect::kInstallSectionUnreadable;
             }
         }
         bool more = sys.FindNextLine(&model);
         if (failed) {
-            return false;
+            return report.Fail(defect, descName, models, nullptr, walked);
         }
         if (!more || count >= kMaxTargetIds) {
             break;
@@ -192,17 +242,27 @@ bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
     return true;
 }
 
-bool ReadDeviceData(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
-    if (!ReadKey(sys, desc, "Version", "Provider", &ctx.provider)) {
-        return false;
-    }
+bool ReadDeviceData(SystemServices& sys, SetupContext& ctx, InfFile& desc, const char* descName,
+                    const Report& report) {
     InfLine line;
-    if (!desc.FindLine("Manufacturer", nullptr, &line) ||
-        !ReadField(sys, line, 1, &ctx.modelsSection)) {
-        return false;
+    if (!desc.FindLine("Version", "Provider", &line)) {
+        // Only the floppy INF can be closed here: the short install's.
+        return report.Fail(
+            desc.IsOpen() ? PackageDefect::kProviderMissing : PackageDefect::kDescriptionInfNotOpen,
+            descName, "Version", "Provider");
+    }
+    if (!ReadField(sys, line, 1, &ctx.provider)) {
+        return report.Fail(PackageDefect::kProviderUnreadable, descName, "Version", "Provider");
+    }
+    if (!desc.FindLine("Manufacturer", nullptr, &line)) {
+        return report.Fail(PackageDefect::kManufacturerMissing, descName, "Manufacturer");
+    }
+    if (!ReadField(sys, line, 1, &ctx.modelsSection)) {
+        return report.Fail(PackageDefect::kManufacturerUnreadable, descName, "Manufacturer",
+                           nullptr, 0);
     }
     ReadPrimaryDevice(sys, ctx, desc);
-    if (!ReadModels(sys, ctx, desc)) {
+    if (!ReadModels(sys, ctx, desc, descName, report)) {
         return false;
     }
     ReadKey(sys, desc, kSetupSection, "SetupDeviceDesc", &ctx.setupDeviceDesc);
@@ -211,9 +271,11 @@ bool ReadDeviceData(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
 
 // The first listed driver file of a kind, or a box naming what is missing.
 bool FindDriverFile(SystemServices& sys, SetupChannel& channel, const SetupContext& ctx,
-                    const char* mask, unsigned missingMessage, FileNameText* name) {
-    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), mask);
+                    const char* mask, unsigned missingMessage, PackageDefect missing,
+                    FileNameText* name, const Report& report) {
+    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), mask, report);
     if (names.empty()) {
+        report.Fail(missing);
         channel.ShowMessage(missingMessage, kIconStop);
         return false;
     }
@@ -223,21 +285,27 @@ bool FindDriverFile(SystemServices& sys, SetupChannel& channel, const SetupConte
 
 }  // namespace
 
-bool LoadPackage(SystemServices& sys, SetupChannel& channel, SetupContext& ctx) {
+bool LoadPackage(SystemServices& sys, SetupChannel& channel, SetupContext& ctx,
+                 PackageObserver* observer) {
+    Report report(observer);
     InfFile script(sys);
-    if (!OpenSetupScript(sys, channel, ctx, script)) {
+    if (!OpenSetupScript(sys, channel, ctx, script, report)) {
         return false;
     }
     InfFile floppy(sys);
-    if (!ReadScriptKeys(sys, ctx, script, floppy)) {
+    if (!ReadScriptKeys(sys, ctx, script, floppy, report)) {
         return false;
     }
     // Where the short install copies only the floppy INF, that INF describes
     // the device, even when it could not be opened.
-    InfFile& description = ctx.infOnlyMode != 0 ? floppy : script;
-    if (!ReadDeviceData(sys, ctx, description)) {
+    bool shortInstall = ctx.infOnlyMode != 0;
+    InfFile& description = shortInstall ? floppy : script;
+    const char* descName = shortInstall ? ctx.floppyInfName.c_str() : ctx.mainInfName.c_str();
+    if (!ReadDeviceData(sys, ctx, description, descName, report)) {
         return false;
     }
-    return FindDriverFile(sys, channel, ctx, "*.sy_", IDS_SYS_NOT_FOUND, &ctx.sysFileName) &&
-           FindDriverFile(sys, channel, ctx, "*.pdr", IDS_PDR_NOT_FOUND, &ctx.pdrFileName);
+    return FindDriverFile(sys, channel, ctx, "*.sy_", IDS_SYS_NOT_FOUND,
+                          PackageDefect::kNoDriverImage, &ctx.sysFileName, report) &&
+           FindDriverFile(sys, channel, ctx, "*.pdr", IDS_PDR_NOT_FOUND,
+                          PackageDefect::kNoPortDriver, &ctx.pdrFileName, report);
 }

@@ -15,29 +15,28 @@ DriverPackage PackageOf(const SetupContext& ctx) {
                          ctx.installSection.c_str(), ctx.osKind};
 }
 
-// Sweeps until one removes nothing. True when the last sweep found nothing of
-// the disk left, that is, no removal failed.
+// Sweeps until one removes nothing. True when nothing of the disk is left.
 bool RemoveDeviceEntries(const EngineServices& services, const SetupContext& ctx) {
     const TargetId* ids = ctx.targetIds.data();
     std::size_t count = ctx.targetIds.size();
+    int metByLastSweep = 0;
     for (int sweep = 0; sweep < kMaxRemovalSweeps; ++sweep) {
-        if (RemoveTargetDevices(services.devices, ids, count) == 0) {
+        metByLastSweep = 0;
+        if (RemoveTargetDevices(services.devices, ids, count, &metByLastSweep) == 0) {
             break;
         }
     }
-    return CountTargetDevices(services.devices, ids, count) == 0;
+    // One failing call can hide an entry from one look (an enumeration that
+    // stops early reads as the end of the set), so two looks must agree.
+    return metByLastSweep == 0 && CountTargetDevices(services.devices, ids, count) == 0;
 }
 
-// The stale INF cleanup for each target id, up to the first entry with an
-// empty text.
+// The stale INF cleanup for every target id up to the first entry with an
+// empty text, in one pass over the store.
 void RemoveStaleInfs(const EngineServices& services, const SetupContext& ctx) {
-    for (const TargetId& id : ctx.targetIds) {
-        if (id.vid.empty() || id.pid.empty()) {
-            break;
-        }
-        RemoveStaleOemInfs(services.system, ctx.osKind, ctx.windowsDir.c_str(), id.vid.c_str(),
-                           id.pid.c_str(), ctx.extraMatchText.c_str());
-    }
+    RemoveStaleOemInfsForTargets(services.system, ctx.osKind, ctx.windowsDir.c_str(),
+                                 ctx.targetIds.data(), ctx.targetIds.size(),
+                                 ctx.extraMatchText.c_str());
 }
 
 }  // namespace
@@ -84,8 +83,7 @@ bool RunSilentInstall(const EngineServices& services, const SetupContext& ctx) {
     // A plain wait: nothing of the dialog runs before the copying.
     services.windows.Sleep(3000);
     bool copied = InstallDriverFiles(services.system, services.channel, PackageOf(ctx), 25, 50);
-    RescanHardware(
-        RescanServices{services.system, services.devices, services.windows, services.channel},
-        ctx.osKind, ctx.windowsDir.c_str(), ctx.deviceDescription.c_str(), 50, 100);
+    RescanHardware(services, ctx.osKind, ctx.windowsDir.c_str(), ctx.deviceDescription.c_str(), 50,
+                   100);
     return copied;
 }

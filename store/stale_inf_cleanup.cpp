@@ -15,26 +15,52 @@ bool Contains(const char* text, const IdText& part) {
     return std::strstr(text, part.c_str()) != nullptr;
 }
 
-// What marks an INF as describing the disk.
-struct StaleMatch {
-    IdText vid;
-    IdText pid;
-    IdText extra;
-
-    bool Matches(const char* upperHardwareId) const {
-        // An empty text occurs in every id: it cannot mark anything.
-        bool ids = !vid.empty() && !pid.empty() && Contains(upperHardwareId, vid) &&
-                   Contains(upperHardwareId, pid);
-        return ids || (!extra.empty() && Contains(upperHardwareId, extra));
-    }
-};
-
 IdText UpperText(const char* text) {
     IdText upper;
     upper.Assign(text);
     upper.ToUpper();
     return upper;
 }
+
+// What marks an INF as describing the disk: any of the id pairs, or the extra
+// text.
+class StaleMatch {
+  public:
+    explicit StaleMatch(const char* extraMatchText) : extra_(UpperText(extraMatchText)) {}
+
+    void AddIds(const char* vidText, const char* pidText) {
+        IdPair pair{UpperText(vidText), UpperText(pidText)};
+        // An empty text occurs in every id: it cannot mark anything.
+        if (pair.vid.empty() || pair.pid.empty()) {
+            return;
+        }
+        for (const IdPair& known : ids_) {
+            if (known.vid == pair.vid.c_str() && known.pid == pair.pid.c_str()) {
+                return;
+            }
+        }
+        ids_.push_back(pair);
+    }
+
+    bool CanMatch() const { return !ids_.empty() || !extra_.empty(); }
+
+    bool Matches(const char* upperHardwareId) const {
+        for (const IdPair& pair : ids_) {
+            if (Contains(upperHardwareId, pair.vid) && Contains(upperHardwareId, pair.pid)) {
+                return true;
+            }
+        }
+        return !extra_.empty() && Contains(upperHardwareId, extra_);
+    }
+
+  private:
+    struct IdPair {
+        IdText vid;
+        IdText pid;
+    };
+    std::vector<IdPair> ids_;
+    IdText extra_;
+};
 
 // Walks the models of the first manufacturer up to the first line without a
 // readable hardware id.
@@ -68,27 +94,12 @@ void DeleteWithAttributesCleared(SystemServices& sys, const char* path) {
     sys.DeleteFile(path);
 }
 
-}  // namespace
-
-bool CompanionPnfPath(const char* infPath, StorePath* out) {
-    StorePath upper;
-    if (!upper.Assign(infPath)) {
-        return false;
+// One scan of the store; each INF is read once, whatever the number of pairs.
+int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
+                       const StaleMatch& match) {
+    if (!match.CanMatch()) {
+        return 0;
     }
-    upper.ToUpper();
-    std::size_t length = upper.size();
-    if (length < 4 || std::strcmp(upper.c_str() + length - 4, ".INF") != 0) {
-        return false;
-    }
-    upper.Truncate(length - 3);
-    upper.Append("PNF");
-    *out = upper;
-    return true;
-}
-
-int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const char* vidText, const char* pidText, const char* extraMatchText) {
-    StaleMatch match{UpperText(vidText), UpperText(pidText), UpperText(extraMatchText)};
     const char* folder = osKind < OsKind::kWin2000 ? "\\INF\\OTHER\\" : "\\INF\\";
     const char* mask = osKind < OsKind::kWin2000 ? "*.INF" : "OEM*.INF";
     StorePath pattern;
@@ -114,4 +125,44 @@ int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* win
         ++stale;
     }
     return stale;
+}
+
+}  // namespace
+
+int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
+                       const char* vidText, const char* pidText, const char* extraMatchText) {
+    StaleMatch match(extraMatchText);
+    match.AddIds(vidText, pidText);
+    return RemoveMatchingInfs(sys, osKind, windowsDir, match);
+}
+
+int RemoveStaleOemInfsForTargets(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
+                                 const TargetId* ids, std::size_t count,
+                                 const char* extraMatchText) {
+    StaleMatch match(extraMatchText);
+    std::size_t used = 0;
+    for (; used < count && !ids[used].vid.empty() && !ids[used].pid.empty(); ++used) {
+        match.AddIds(ids[used].vid.c_str(), ids[used].pid.c_str());
+    }
+    // The list ends at its first empty entry; an empty list asks for nothing.
+    if (used == 0) {
+        return 0;
+    }
+    return RemoveMatchingInfs(sys, osKind, windowsDir, match);
+}
+
+bool CompanionPnfPath(const char* infPath, StorePath* out) {
+    StorePath upper;
+    if (!upper.Assign(infPath)) {
+        return false;
+    }
+    upper.ToUpper();
+    std::size_t length = upper.size();
+    if (length < 4 || std::strcmp(upper.c_str() + length - 4, ".INF") != 0) {
+        return false;
+    }
+    upper.Truncate(length - 3);
+    upper.Append("PNF");
+    *out = upper;
+    return true;
 }

@@ -58,9 +58,13 @@ void Restore(SystemServices& sys, const AsidePair& pair, const char* windowsDir)
     Rename(sys, paths.aside[0], paths.system[0]);
     Rename(sys, paths.aside[1], paths.system[1]);
     // Where the system made a new file meanwhile, it is kept and the aside
-    // copy goes.
-    Remove(sys, paths.aside[0]);
-    Remove(sys, paths.aside[1]);
+    // copy goes. Where the rename back failed, the aside copy is the only one.
+    for (int i = 0; i < 2; ++i) {
+        if (!paths.system[i].empty() &&
+            sys.GetFileState(paths.system[i].c_str()) == FileState::Present) {
+            Remove(sys, paths.aside[i]);
+        }
+    }
 }
 
 bool UsesUsbstorInf(std::uint8_t osKind) {

@@ -23,14 +23,17 @@ const TargetId* FindTargetIdIn(const char* instanceId, const TargetId* targetIds
 // One pass over the device set of a setup class and an enumerator: removes
 // every entry that a target id matches. `flags` go to the platform unchanged.
 // Returns how many removals succeeded; 0 when the set cannot be opened.
+// `matched`, when given, grows by the entries of the disk the pass met.
 int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
-                          const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags);
+                          const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags,
+                          int* matched = nullptr);
 
 // One sweep: the USB class by the enumerator "USB", then the hard disk
 // controller class by "USB" and by "D3IVURU". Returns the sum of the three
 // passes; a sweep always ends, and the next one meets what this one could
-// not remove.
-int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize);
+// not remove. `matched`, when given, grows by the entries of the disk met.
+int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
+                        int* matched = nullptr);
 
 // The entries of the disk that the passes of a sweep would meet now.
 int CountTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize);

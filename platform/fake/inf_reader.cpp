@@ -375,9 +375,10 @@ struct Field {
 };
 
 struct Line {
-    std::uint32_t first;  // index of field 1
-    std::uint32_t count;  // fields after the key
-    std::int32_t key;     // index of the key field, -1 when the line has none
+    std::uint32_t first;   // index of field 1
+    std::uint32_t count;   // fields after the key
+    std::int32_t key;      // index of the key field, -1 when the line has none
+    std::uint32_t source;  // 1-based physical line where the entry begins
 };
 
 struct Section {
@@ -530,7 +531,7 @@ class Parser {
                 return false;
             }
             auto first = static_cast<std::uint32_t>(doc_->fields.size());
-            doc_->sections[section_].lines.push_back(Line{first, 0, -1});
+            doc_->sections[section_].lines.push_back(Line{first, 0, -1, entryLine_});
             lineOpen_ = true;
         }
         Line& line = doc_->sections[section_].lines.back();
@@ -573,6 +574,7 @@ class Parser {
             } else if (!IsBlank(*p)) {
                 if (section_ >= 0) {
                     start_ = p;
+                    entryLine_ = line_;
                     state_ = kKeyName;
                     return p;
                 }
@@ -792,6 +794,7 @@ class Parser {
     int section_ = -1;
     bool lineOpen_ = false;
     std::uint32_t line_ = 1;
+    std::uint32_t entryLine_ = 1;
     std::uint32_t brokenLine_ = 0;
     std::uint32_t error_ = kInfOk;
 };
@@ -1032,6 +1035,11 @@ bool InfDocument::FindKey(int section, const char* key, std::size_t* line) const
     }
     *line = it->second;
     return true;
+}
+
+std::uint32_t InfDocument::SourceLine(int section, std::size_t line) const {
+    const Line* l = impl_->GetLine(section, line);
+    return l != nullptr ? l->source : 0;
 }
 
 std::size_t InfDocument::FieldCount(int section, std::size_t line) const {

@@ -52,6 +52,8 @@ public:
     std::size_t LineCount(int section) const;
     // First line whose substituted key equals `key` (ASCII case-insensitive).
     bool FindKey(int section, const char* key, std::size_t* line) const;
+    // The 1-based line of the file where the line begins; 0 when there is none.
+    std::uint32_t SourceLine(int section, std::size_t line) const;
     // Fields after the key.
     std::size_t FieldCount(int section, std::size_t line) const;
     // Field n, substituted; false when missing (field 0 of a line without key).

@@ -259,4 +259,31 @@ TEST(InfReader, RefusesQuestionsAboutWhatIsNotThere) {
     EXPECT_EQ(InfDocument::Open("", DirIdTable::Wine(), "C:\\", nullptr), nullptr);
 }
 
+// Where a line stands in the file, for tools that point at a defect. The head
+// takes lines 1 and 2.
+TEST(InfReader, SourceLineIsWhereTheEntryBegins) {
+    struct Case {
+        const char* name;
+        std::string body;
+        const char* section;
+        std::size_t line;
+        std::uint32_t expected;
+    } cases[] = {
+        {"first entry", "[S]\r\nA=1\r\n", "S", 0, 4},
+        {"after comments and blank lines", "[S]\r\n; note\r\n\r\nA=1\r\nB=2\r\n", "S", 1, 7},
+        {"a continued entry counts from its start", "[S]\r\nA=1,\\\r\n2\r\nB=3\r\n", "S", 1, 6},
+        {"a line without key", "[S]\r\nA=1\r\n  value\r\n", "S", 1, 5},
+        {"a section given twice", "[S]\r\nA=1\r\n[T]\r\nX=1\r\n[S]\r\nB=2\r\n", "S", 1, 8},
+        {"no such line", "[S]\r\nA=1\r\n", "S", 1, 0},
+        {"no such section", "[S]\r\nA=1\r\n", "Q", 0, 0},
+    };
+    for (const Case& c : cases) {
+        InfOpenError error;
+        std::unique_ptr<InfDocument> doc =
+            InfDocument::Open(Ansi(c.body), DirIdTable::Windows98(), "C:\\INF", &error);
+        ASSERT_NE(doc, nullptr) << c.name;
+        EXPECT_EQ(doc->SourceLine(doc->FindSection(c.section), c.line), c.expected) << c.name;
+    }
+}
+
 }  // namespace

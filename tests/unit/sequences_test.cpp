@@ -219,6 +219,30 @@ TEST_F(SequenceTest, FailuresThatDecideTheOutcome) {
     }
 }
 
+TEST_F(SequenceTest, AnEntryThatStaysIsReportedEvenWhenOneLookAtTheTreeFails) {
+    auto stuckEntry = [](fake::Machine& m) {
+        m.devices.Add(fake::FakeDevice{kUsbClassGuid, kDiskId, true, true});
+    };
+    fake::Machine clean;
+    stuckEntry(clean);
+    DialogChannel cleanChannel(clean.windows, kDialog, brand);
+    ASSERT_FALSE(RunUninstall({clean.system, clean.devices, clean.windows, cleanChannel}, ctx));
+    const std::vector<fake::Op> calls = clean.faults.Log();
+    for (std::size_t call = 0; call < calls.size(); ++call) {
+        fake::Op op = calls[call];
+        if (op != fake::Op::OpenDeviceSet && op != fake::Op::GetDeviceEntry &&
+            op != fake::Op::GetInstanceId) {
+            continue;
+        }
+        fake::Machine fresh;
+        stuckEntry(fresh);
+        fresh.faults.FailCall(call);
+        DialogChannel freshChannel(fresh.windows, kDialog, brand);
+        EXPECT_FALSE(RunUninstall({fresh.system, fresh.devices, fresh.windows, freshChannel}, ctx))
+            << "call " << call << " (" << fake::OpName(op) << ") failing";
+    }
+}
+
 TEST_F(SequenceTest, SweepsStopEvenWhenEntriesKeepComingBack) {
     m.givenDevice(kUsbClassGuid, kDiskId);
     int removals = 0;

@@ -75,6 +75,17 @@ TEST(SystemFileAside, StateTableForOnePair) {
     }
 }
 
+TEST(SystemFileAside, ARestoreThatCannotRenameKeepsTheOnlyCopy) {
+    fake::Machine m;
+    m.givenFile(kAside, "S");
+    m.givenFile(kAside2, "S2");
+    m.faults.FailAlways(fake::Op::MoveFile);
+    kRestore(m.system);
+    EXPECT_EQ(Seen(m, kAside), "S");
+    EXPECT_EQ(Seen(m, kAside2), "S2");
+    EXPECT_EQ(Seen(m, kSys), "-");
+}
+
 TEST(SystemFileAside, EachPairOnlyOnItsWindowsKind) {
     const char* usbInf = "C:\\WINDOWS\\INF\\USBSTOR.INF";
     const char* usbPnf = "C:\\WINDOWS\\INF\\USBSTOR.PNF";
