@@ -55,6 +55,8 @@ class WindowServices {
     // thread; false when none was waiting.
     virtual bool DispatchOneMessage() = 0;
     virtual void Sleep(unsigned ms) = 0;
+    // Milliseconds since the system started, wrapping around.
+    virtual std::uint32_t TickCount() = 0;
 
     // Our own dialogs, from templates in the program's resources.
     // Runs the dialog until it ends; returns the result given to EndDialog, -1

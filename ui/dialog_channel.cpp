@@ -27,10 +27,16 @@ void DialogChannel::SetProgress(int position) {
 
 int DialogChannel::PumpMessages(unsigned ms) {
     // One message at most per 10 ms tick keeps the dialog alive without
-    // letting a flood of input outrun the pause.
-    for (unsigned tick = 0; tick < ms / 10; ++tick) {
+    // letting a flood of input outrun the pause. Each tick sleeps to its end
+    // on the clock, so that the time the messages take does not stretch the
+    // pause, and a tick that is already over does not sleep at all.
+    std::uint32_t start = windows_.TickCount();
+    for (unsigned tick = 1; tick <= ms / 10; ++tick) {
         windows_.DispatchOneMessage();
-        windows_.Sleep(10);
+        std::uint32_t elapsed = windows_.TickCount() - start;
+        if (elapsed < tick * 10) {
+            windows_.Sleep(tick * 10 - elapsed);
+        }
     }
     return 1;
 }

@@ -64,6 +64,11 @@ void FakeWindows::Sleep(unsigned ms) {
     clock_.Advance(ms);
 }
 
+std::uint32_t FakeWindows::TickCount() {
+    faults_.Fail(Op::TickCount);  // cannot fail; recorded for fault sweeps
+    return static_cast<std::uint32_t>(clock_.NowMs());
+}
+
 void FakeWindows::SetControlText(WindowHandle dialog, int controlId, const char* text) {
     if (!faults_.Fail(Op::SetControlText)) {
         texts_[{dialog, controlId}] = text;

@@ -105,6 +105,7 @@ class FakeWindows : public WindowServices {
                    unsigned flags) override;
     bool DispatchOneMessage() override;
     void Sleep(unsigned ms) override;
+    std::uint32_t TickCount() override;
     int RunModalDialog(unsigned templateId, WindowHandle owner, DialogEvents& events) override;
     void EndDialog(WindowHandle dialog, int result) override;
     void SetWindowTitle(WindowHandle window, const char* text) override;

@@ -120,6 +120,8 @@ const char* OpName(Op op) {
             return "SetCursorFromResource";
         case Op::StartProgram:
             return "StartProgram";
+        case Op::TickCount:
+            return "TickCount";
     }
     return "?";
 }

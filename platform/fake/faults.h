@@ -67,6 +67,7 @@ enum class Op {
     PaintMinimizedIcon,
     SetCursorFromResource,
     StartProgram,
+    TickCount,
 };
 
 const char* OpName(Op op);

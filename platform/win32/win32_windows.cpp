@@ -55,6 +55,10 @@ void Win32Windows::Sleep(unsigned ms) {
     ::Sleep(ms);
 }
 
+std::uint32_t Win32Windows::TickCount() {
+    return GetTickCount();
+}
+
 void Win32Windows::SetControlText(WindowHandle dialog, int controlId, const char* text) {
     SetDlgItemTextA(WindowOf(dialog), controlId, text);
 }

@@ -100,6 +100,16 @@ TEST_F(ChannelTest, PumpMessagesHandlesAtMostOneMessagePerTick) {
     EXPECT_EQ(handled, 5);
 }
 
+TEST_F(ChannelTest, TimeTheMessagesTakeDoesNotStretchThePause) {
+    // A handler that keeps the thread for 250 ms (a box the user reads).
+    m.windows.Post([&] { m.windows.Sleep(250); }, 100);
+    channel.PumpMessages(3000);
+    EXPECT_EQ(m.windows.NowMs(), 3000u);
+    m.windows.Post([&] { m.windows.Sleep(5000); });
+    channel.PumpMessages(200);
+    EXPECT_EQ(m.windows.NowMs(), 8000u) << "a pause that is over does not sleep on";
+}
+
 TEST_F(ChannelTest, AMessageHandledInAPauseRunsWhenItIsDue) {
     std::uint64_t ranAt = 0;
     m.windows.Post([&] { ranAt = m.windows.NowMs(); }, 1500);
