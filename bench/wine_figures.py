@@ -54,8 +54,8 @@ def main():
              "-mwindows", "-Wl,--subsystem,windows:4.0"]
     res = minimal.with_suffix(".res.o")
     subprocess.run(["i686-w64-mingw32-windres", "-O", "coff", "-i",
-                    str(ROOT / "bench" / "minimal_dialog.rc"), "-o", str(res)], check=True)
-    subprocess.run(["i686-w64-mingw32-g++", *flags, str(ROOT / "bench" / "minimal_dialog.cpp"),
+                    str(ROOT / "bench" / "win32" / "minimal_dialog.rc"), "-o", str(res)], check=True)
+    subprocess.run(["i686-w64-mingw32-g++", *flags, str(ROOT / "bench" / "win32" / "minimal_dialog.cpp"),
                     str(res), "-o", str(minimal)], check=True)
 
     runs, setup_starts, minimal_starts = [], [], []
