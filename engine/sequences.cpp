@@ -16,7 +16,7 @@ DriverPackage PackageOf(const SetupContext& ctx) {
 }
 
 // Sweeps until one removes nothing. True when nothing of the disk is left.
-bool RemoveDeviceEntries(const EngineServices& services, const SetupContext& ctx) {
+bool RemoveDeviceEntries(const SetupServices& services, const SetupContext& ctx) {
     const TargetId* ids = ctx.targetIds.data();
     std::size_t count = ctx.targetIds.size();
     int metByLastSweep = 0;
@@ -33,7 +33,7 @@ bool RemoveDeviceEntries(const EngineServices& services, const SetupContext& ctx
 
 // The stale INF cleanup for every target id up to the first entry with an
 // empty text, in one pass over the store.
-void RemoveStaleInfs(const EngineServices& services, const SetupContext& ctx) {
+void RemoveStaleInfs(const SetupServices& services, const SetupContext& ctx) {
     RemoveStaleOemInfsForTargets(services.system, ctx.osKind, ctx.windowsDir.c_str(),
                                  ctx.targetIds.data(), ctx.targetIds.size(),
                                  ctx.extraMatchText.c_str());
@@ -41,7 +41,7 @@ void RemoveStaleInfs(const EngineServices& services, const SetupContext& ctx) {
 
 }  // namespace
 
-bool RemoveDriver(const EngineServices& services, const SetupContext& ctx, int from, int to) {
+bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int from, int to) {
     SetupChannel& channel = services.channel;
     channel.SetStatus(IDS_REMOVING);
     channel.SetProgress(ProgressAt(from, to, 10));
@@ -55,7 +55,7 @@ bool RemoveDriver(const EngineServices& services, const SetupContext& ctx, int f
     return devicesGone && imageGone;
 }
 
-bool RunInstall(const EngineServices& services, const SetupContext& ctx) {
+bool RunInstall(const SetupServices& services, const SetupContext& ctx) {
     SetupChannel& channel = services.channel;
     DriverPackage pkg = PackageOf(ctx);
     bool copied;
@@ -74,11 +74,11 @@ bool RunInstall(const EngineServices& services, const SetupContext& ctx) {
     return copied;
 }
 
-bool RunUninstall(const EngineServices& services, const SetupContext& ctx) {
+bool RunUninstall(const SetupServices& services, const SetupContext& ctx) {
     return RemoveDriver(services, ctx, 0, 100);
 }
 
-bool RunSilentInstall(const EngineServices& services, const SetupContext& ctx) {
+bool RunSilentInstall(const SetupServices& services, const SetupContext& ctx) {
     RemoveDriver(services, ctx, 0, 25);
     // A plain wait: nothing of the dialog runs before the copying.
     services.windows.Sleep(3000);

@@ -9,8 +9,6 @@
 #include "platform/system_services.h"
 #include "platform/window_services.h"
 
-using EngineServices = SetupServices;
-
 // A tree that goes on reporting removals sweep after sweep (entries that come
 // back as fast as they go) must not hold the setup forever.
 constexpr int kMaxRemovalSweeps = 32;
@@ -18,17 +16,17 @@ constexpr int kMaxRemovalSweeps = 32;
 // Removes the disk's device entries, the stale OEM INFs of every target id and
 // the installed driver image, moving the bar from `from` to `to`. True when
 // the image is gone and no device entry of the disk is left.
-bool RemoveDriver(const EngineServices& services, const SetupContext& ctx, int from, int to);
+bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int from, int to);
 
 // Install or update: the short install (the floppy INF alone) when
 // infOnlyMode is 1, the full install otherwise. True when every copy
 // succeeded.
-bool RunInstall(const EngineServices& services, const SetupContext& ctx);
+bool RunInstall(const SetupServices& services, const SetupContext& ctx);
 
 // True when the image is gone and no device entry of the disk is left.
-bool RunUninstall(const EngineServices& services, const SetupContext& ctx);
+bool RunUninstall(const SetupServices& services, const SetupContext& ctx);
 
 // The install without questions, ending with a rescan of the hardware; on
 // every Windows kind, always the full install. True when every copy
 // succeeded; the rescan's own result does not count.
-bool RunSilentInstall(const EngineServices& services, const SetupContext& ctx);
+bool RunSilentInstall(const SetupServices& services, const SetupContext& ctx);

@@ -16,7 +16,7 @@ bool ReenumerateFromRoot(DeviceServices& devices) {
 
 }  // namespace
 
-bool RescanHardware(const RescanServices& services, std::uint8_t osKind, const char* windowsDir,
+bool RescanHardware(const SetupServices& services, std::uint8_t osKind, const char* windowsDir,
                     const char* deviceDescription, int from, int to) {
     SystemServices& sys = services.system;
     bool nineX = osKind <= OsKind::kWinMe;

@@ -10,10 +10,8 @@
 #include "platform/system_services.h"
 #include "platform/window_services.h"
 
-using RescanServices = SetupServices;
-
 // Moves the bar from `from` to `to`. True when the re-enumeration request was
 // accepted, on Windows XP when the wizard was carried through to Finish. The
 // set-aside files are restored whatever happened.
-bool RescanHardware(const RescanServices& services, std::uint8_t osKind, const char* windowsDir,
+bool RescanHardware(const SetupServices& services, std::uint8_t osKind, const char* windowsDir,
                     const char* deviceDescription, int from, int to);

@@ -306,7 +306,7 @@ struct Rig {
     fake::Machine m;
     BrandTexts brand{"Setup", "USB Flash Disk", "", ""};
     DialogChannel channel{m.windows, kDialog, brand};
-    EngineServices services{m.system, m.devices, m.windows, channel};
+    SetupServices services{m.system, m.devices, m.windows, channel};
 
     Rig(const Package& package, const WindowsKind& kind) {
         m.system.windowsDirectory = kind.windowsDir;
@@ -515,7 +515,7 @@ void PrintChanges(std::ostream& out, const fake::Machine& m, std::size_t from) {
     }
 }
 
-using Sequence = bool (*)(const EngineServices&, const SetupContext&);
+using Sequence = bool (*)(const SetupServices&, const SetupContext&);
 
 // A run on a fresh machine of the kind; with `installFirst` the run's changes
 // are shown after those of an install.

@@ -86,7 +86,7 @@ bool CSetupDlg::OnInitDialog() {
     windows.CheckButton(Handle(), IDC_UNINSTALL, false);
 
     if (state_.silentMode == 1) {
-        EngineServices services{platform_.system, platform_.devices, windows, channel_};
+        SetupServices services{platform_.system, platform_.devices, windows, channel_};
         bool ok = RunSilentInstall(services, ctx_);
         Finish(ok ? RunOutcome::Completed : RunOutcome::Failed);
         return false;
@@ -133,7 +133,7 @@ void CSetupDlg::OnStart() {
     // Read once: a radio click during a pause changes neither the sequence
     // nor its closing message.
     bool install = ctx_.installSelected == 1;
-    EngineServices services{platform_.system, platform_.devices, windows, channel_};
+    SetupServices services{platform_.system, platform_.devices, windows, channel_};
     bool ok = install ? RunInstall(services, ctx_) : RunUninstall(services, ctx_);
 
     windows.EnableControl(Handle(), IDC_START, true);

@@ -75,7 +75,7 @@ class Rig {
 
     BrandTexts brand_;
     DialogChannel channel_;
-    EngineServices services_;
+    SetupServices services_;
     std::unique_ptr<fake::ScriptedWizard> wizard_;
     std::map<std::string, std::string> filesBefore_;  // by FileSystem::Key
     std::vector<std::string> devicesBefore_;

@@ -19,7 +19,7 @@ bool ShortInstallKind(std::uint8_t osKind) {
     return osKind == OsKind::kWinMe || osKind == OsKind::kWinXP;
 }
 
-RunOutcome RunRoad(const EngineServices& services, const RunRequest& request, SetupContext* ctx) {
+RunOutcome RunRoad(const SetupServices& services, const RunRequest& request, SetupContext* ctx) {
     *ctx = SetupContext{};
     ctx->osKind = request.osKind;
     ctx->infOnlyMode = ShortInstallKind(request.osKind) ? 1 : 0;

@@ -29,4 +29,4 @@ bool ShortInstallKind(std::uint8_t osKind);
 
 // Fills `ctx` as the dialog does, reads the package and runs the road. A
 // package that cannot be read gives PackageUnusable and runs nothing.
-RunOutcome RunRoad(const EngineServices& services, const RunRequest& request, SetupContext* ctx);
+RunOutcome RunRoad(const SetupServices& services, const RunRequest& request, SetupContext* ctx);

@@ -222,7 +222,7 @@ struct Machine {
 
     RunOutcome Run(Road road, std::uint8_t osKind) {
         Collect(root.Path(), "", &before);
-        EngineServices services{system, devices, windows, channel};
+        SetupServices services{system, devices, windows, channel};
         std::string package = Path("PACKAGE");
         std::string windowsDir = Path("WINDOWS");
         RunOutcome outcome =

@@ -30,7 +30,7 @@ struct RescanRig {
     fake::Machine m;
     BrandTexts brand{"Setup", "Flash Disk", "About", "none"};
     DialogChannel channel{m.windows, kMainDialog, brand};
-    RescanServices services{m.system, m.devices, m.windows, channel};
+    SetupServices services{m.system, m.devices, m.windows, channel};
     std::unique_ptr<fake::ScriptedWizard> wizard;
     Names atReenumeration;
 

@@ -27,7 +27,7 @@ struct SequenceTest : ::testing::Test {
     fake::Machine m;
     BrandTexts brand{"Setup", "Disk", "", "no link"};
     DialogChannel channel{m.windows, kDialog, brand};
-    EngineServices services{m.system, m.devices, m.windows, channel};
+    SetupServices services{m.system, m.devices, m.windows, channel};
     SetupContext ctx;
 
     SequenceTest() {
@@ -62,7 +62,7 @@ TEST_F(SequenceTest, ProgressPositionsAndPausesOfEveryRoad) {
         const char* name;
         std::uint8_t osKind;
         int infOnlyMode;
-        bool (*run)(const EngineServices&, const SetupContext&);
+        bool (*run)(const SetupServices&, const SetupContext&);
         Positions bar;
         std::uint64_t pausedMs;
     } cases[] = {
@@ -110,7 +110,7 @@ TEST_F(SequenceTest, ProgressPositionsAndPausesOfEveryRoad) {
         fresh.files = m.files;
         fresh.windows.strings = m.windows.strings;
         DialogChannel freshChannel(fresh.windows, kDialog, brand);
-        EngineServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
+        SetupServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
         ctx.osKind = c.osKind;
         ctx.infOnlyMode = c.infOnlyMode;
         c.run(freshServices, ctx);
@@ -166,7 +166,7 @@ TEST_F(SequenceTest, TheSilentInstallIsAlwaysTheFullInstallWithARescan) {
         fake::Machine fresh;
         fresh.files = m.files;
         DialogChannel freshChannel(fresh.windows, kDialog, brand);
-        EngineServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
+        SetupServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
         ctx.osKind = kind;
         ctx.infOnlyMode = kind == OsKind::kWinMe || kind == OsKind::kWinXP;
         EXPECT_TRUE(RunSilentInstall(freshServices, ctx)) << int(kind);
@@ -210,7 +210,7 @@ TEST_F(SequenceTest, FailuresThatDecideTheOutcome) {
             fresh.files = m.files;
             c.breakIt(fresh);
             DialogChannel freshChannel(fresh.windows, kDialog, brand);
-            EngineServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
+            SetupServices freshServices{fresh.system, fresh.devices, fresh.windows, freshChannel};
             bool ok = install ? RunInstall(freshServices, ctx) : RunUninstall(freshServices, ctx);
             EXPECT_EQ(ok, install ? c.installOk : c.uninstallOk)
                 << c.name << (install ? ", install" : ", uninstall");

@@ -141,7 +141,7 @@ TEST(RemoveStaleOemInfsForTargets, TheRemovalStepsOpenEachStoredInfOnce) {
     m.givenString(IDS_REMOVING, "removing device if present...");
     BrandTexts brand{"Setup", "Disk", "", "no link"};
     DialogChannel channel(m.windows, 0x102, brand);
-    EngineServices services{m.system, m.devices, m.windows, channel};
+    SetupServices services{m.system, m.devices, m.windows, channel};
     SetupContext ctx;
     ctx.windowsDir.Assign(kWindows);
     ctx.osKind = OsKind::kWin98;

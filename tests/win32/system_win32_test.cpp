@@ -106,7 +106,7 @@ TEST_F(RealWizard, XpRescanRestoresTheFilesAndTheWizardDecides) {
     };
     WizardStandIn standIn(kDescription, "");
     ASSERT_TRUE(standIn.Started());
-    RescanServices services{sys, devices, windows, channel};
+    SetupServices services{sys, devices, windows, channel};
     EXPECT_TRUE(
         RescanHardware(services, OsKind::kWinXP, windowsDir.Path().c_str(), kDescription, 50, 100));
     EXPECT_TRUE(sawAside);
@@ -131,7 +131,7 @@ TEST_F(RealWizard, NinetyEightRescanRestoresTheDatabaseThoughTheRequestFails) {
         sawAside = sawAside ||
                    (windowsDir.Exists("INF\\DRVIDX.3S") && windowsDir.Exists("INF\\DRVDATA.3S"));
     };
-    RescanServices services{sys, devices, windows, channel};
+    SetupServices services{sys, devices, windows, channel};
     EXPECT_FALSE(RescanHardware(services, OsKind::kWin98SE, windowsDir.Path().c_str(), kDescription,
                                 50, 100));
     EXPECT_TRUE(sawAside);
