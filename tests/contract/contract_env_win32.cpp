@@ -1,7 +1,6 @@
 // The contract environment over the real Windows calls: a folder of its own
 // under the temporary folder, and a hidden window whose messages run handlers.
 // The string table is the program's own resources (contract_strings.rc).
-#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
@@ -10,44 +9,17 @@
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
 #include "tests/contract/contract_env.h"
+#include "tests/support/win32_scratch.h"
 
 namespace {
 
 constexpr const char* kWindowClass = "ContractTestWindow";
 constexpr UINT kRunHandler = WM_APP + 1;
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 class Win32ContractEnv : public ContractEnv {
   public:
     Win32ContractEnv() {
-        char temp[MAX_PATH + 1] = {};
-        GetTempPathA(MAX_PATH + 1, temp);
-        static unsigned serial = 0;
-        char name[64];
-        std::snprintf(name, sizeof name, "contract-%lu-%u",
-                      static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
-        scratch_ = std::string(temp) + name;
+        scratch_ = UniqueTempPath("contract");
         RemoveTree(scratch_);
         CreateDirectoryA(scratch_.c_str(), nullptr);
 

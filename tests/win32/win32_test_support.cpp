@@ -1,5 +1,7 @@
 #include "tests/win32/win32_test_support.h"
 
+#include "tests/support/win32_scratch.h"
+
 #include <cstdio>
 
 namespace {
@@ -11,41 +13,9 @@ std::string ModuleFolder() {
     return folder.substr(0, folder.rfind('\\'));
 }
 
-std::string TempPath(const char* name) {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH + 1, temp);
-    static unsigned serial = 0;
-    char unique[96];
-    std::snprintf(unique, sizeof unique, "%s-%lu-%u", name,
-                  static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
-    return std::string(temp) + unique;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace
 
-ScratchFolder::ScratchFolder(const char* name) : path_(TempPath(name)) {
+ScratchFolder::ScratchFolder(const char* name) : path_(UniqueTempPath(name)) {
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
@@ -90,7 +60,7 @@ std::string ScratchFolder::Read(const std::string& relative) const {
 }
 
 WizardStandIn::WizardStandIn(const std::string& description, const std::string& options)
-    : report_(TempPath("wizard-report") + ".txt") {
+    : report_(UniqueTempPath("wizard-report") + ".txt") {
     DeleteFileA(report_.c_str());
     std::string commandLine = "\"" + ModuleFolder() + "\\wizard_standin.exe\" \"" + description +
                               "\" \"" + report_ + "\" " + options;
