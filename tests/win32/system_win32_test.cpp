@@ -71,7 +71,7 @@ struct RealWizard : ::testing::Test {
 TEST_F(RealWizard, DrivesTheWizardToFinishAndAnswersTheDeviceDialog) {
     WizardStandIn standIn(kDescription, "--prompt=close");
     ASSERT_TRUE(standIn.Started());
-    EXPECT_TRUE(Drive(kDescription));
+    EXPECT_TRUE(Drive(kDescription)) << ::testing::PrintToString(standIn.Report());
     EXPECT_TRUE(standIn.EndsWithin(kStandInEndsMs));
     // The second priming press meets the installing page, which refuses it.
     EXPECT_EQ(standIn.Report(),
@@ -108,7 +108,8 @@ TEST_F(RealWizard, XpRescanRestoresTheFilesAndTheWizardDecides) {
     ASSERT_TRUE(standIn.Started());
     SetupServices services{sys, devices, windows, channel};
     EXPECT_TRUE(
-        RescanHardware(services, OsKind::kWinXP, windowsDir.Path().c_str(), kDescription, 50, 100));
+        RescanHardware(services, OsKind::kWinXP, windowsDir.Path().c_str(), kDescription, 50, 100))
+        << ::testing::PrintToString(standIn.Report());
     EXPECT_TRUE(sawAside);
     EXPECT_EQ(windowsDir.Read("INF\\USBSTOR.INF"), "inf");
     EXPECT_EQ(windowsDir.Read("INF\\USBSTOR.PNF"), "pnf");

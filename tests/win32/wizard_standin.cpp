@@ -117,19 +117,24 @@ void ShowButton(int id, bool enabled, bool shown) {
     ShowWindow(button, shown ? SW_SHOWNA : SW_HIDE);
 }
 
+// In the order a property sheet keeps: the buttons take the new page's
+// states first, the new page comes to the front next, and the old page goes
+// last. A watcher in another process that sees the new page in front sees
+// its buttons as well, and never a frame without a page.
 void ShowPage(int index) {
-    if (page != nullptr) {
-        DestroyWindow(page);
-    }
     pageIndex = index;
-    page = MakeDialog(frame, WS_CHILD | DS_CONTROL | WS_VISIBLE, PageProc);
-    MakeControl(page, "Static", kPages[index].text + options.description, 1000 + index, 10);
-    // The page in front: the frame's first child, as a property sheet keeps it.
-    SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowButton(kNext, kPages[index].next, kPages[index].nextShown);
     if (options.finishButton) {
         ShowButton(kFinish, kPages[index].finish, kPages[index].finish);
     }
+    HWND shown = MakeDialog(frame, WS_CHILD | DS_CONTROL | WS_VISIBLE, PageProc);
+    MakeControl(shown, "Static", kPages[index].text + options.description, 1000 + index, 10);
+    // The page in front: the frame's first child, as a property sheet keeps it.
+    SetWindowPos(shown, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (page != nullptr) {
+        DestroyWindow(page);
+    }
+    page = shown;
     if (index == 1) {
         SetTimer(frame, kInstallTimer, kInstallMs, nullptr);
         if (options.prompt != "none") {
