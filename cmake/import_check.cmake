@@ -6,12 +6,19 @@ set(WIN98_IMPORTS_ALLOWED ${PROJECT_SOURCE_DIR}/resources/imports-allowed.txt)
 # The functions KERNEL32, ADVAPI32 and MSVCRT export on Windows 98.
 set(WIN98_EXPORT_LISTS ${PROJECT_SOURCE_DIR}/cmake/win98-exports)
 
+# With NO_CMOV, the image must hold no CMOV or FCMOV instruction either.
 function(win98_check_imports target)
+    cmake_parse_arguments(PARSE_ARGV 1 check "NO_CMOV" "" "")
+    set(no_cmov)
+    if(check_NO_CMOV)
+        set(no_cmov --no-cmov)
+    endif()
     set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.imports-checked)
     add_custom_command(
         OUTPUT ${stamp}
         COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-imports --objdump ${CMAKE_OBJDUMP}
-                --lists ${WIN98_EXPORT_LISTS} $<TARGET_FILE:${target}> ${WIN98_IMPORTS_ALLOWED}
+                --lists ${WIN98_EXPORT_LISTS} ${no_cmov} $<TARGET_FILE:${target}>
+                ${WIN98_IMPORTS_ALLOWED}
         COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
         DEPENDS ${target} ${WIN98_IMPORTS_ALLOWED} ${PROJECT_SOURCE_DIR}/scripts/check-imports
         COMMENT "Checking the imports of ${target}"

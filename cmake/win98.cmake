@@ -23,6 +23,25 @@ function(win98_gui_image target)
     target_link_libraries(${target} PRIVATE ${WIN98_SYSTEM_LIBS})
 endfunction()
 
+# Shipped code (the program's libraries and Setup.exe): nothing in it throws,
+# so no exceptions and no unwind tables, which with the runtime's unwinder made
+# a third of the image; sections the linker can drop one by one; std::string's
+# members compiled in place (cmake/string_in_place.h).
+function(win98_lean_code target)
+    target_compile_options(${target} PRIVATE
+        -fno-exceptions -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
+        -include ${PROJECT_SOURCE_DIR}/cmake/string_in_place.h)
+endfunction()
+
+# The program's image: lean code, and an entry point of its own in place of the
+# runtime's start-up code, which is built for the Pentium Pro (CMOV). The
+# image is then held to having no CMOV at all (win98_check_imports).
+function(win98_program_image target)
+    win98_gui_image(${target})
+    win98_lean_code(${target})
+    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,_SetupEntry -Wl,--gc-sections)
+endfunction()
+
 # A console image (test programs).
 function(win98_console_image target)
     target_link_options(${target} PRIVATE ${WIN98_LINK_OPTIONS} -Wl,--subsystem,console:4.0)

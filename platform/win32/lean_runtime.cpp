@@ -5,7 +5,56 @@
 // exhausted, a container misused) the program ends, as an exception nobody
 // catches would end it. Linked into Setup.exe only: the tests keep the
 // runtime's own.
+//
+// The allocation functions are here for the same reason: the runtime's
+// operator new throws std::bad_alloc, which brings the whole unwinder (and
+// with it most of the Pentium Pro instructions of the image).
 #include <cstdlib>
+#include <new>
+
+namespace {
+
+void* AllocateOrEnd(std::size_t size) {
+    void* block = std::malloc(size != 0 ? size : 1);
+    if (block == nullptr) {
+        std::abort();
+    }
+    return block;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return AllocateOrEnd(size);
+}
+void* operator new[](std::size_t size) {
+    return AllocateOrEnd(size);
+}
+// The nothrow forms answer nullptr: their callers handle a failed allocation.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size != 0 ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size != 0 ? size : 1);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
