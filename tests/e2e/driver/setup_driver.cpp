@@ -25,7 +25,7 @@
 //   ok                press OK on the About box or the message box; it goes
 //   screenshot NAME   print "screenshot NAME" and wait for a line on stdin
 //   wait-exit         Setup.exe ends; print its exit code
-// Every wait polls every 50 ms against one deadline for the whole script. When
+// Every wait polls every 10 ms against one deadline for the whole script. When
 // something does not appear, the failed step is printed and the exit code is 3.
 #include <windows.h>
 
@@ -51,7 +51,7 @@ constexpr int kGroup = 1011;
 constexpr int kInstruction = 1014;
 constexpr int kAboutText = 1010;
 constexpr unsigned kAboutCommand = 16;
-constexpr DWORD kPollMs = 50;
+constexpr DWORD kPollMs = 10;
 
 std::string setupPath;
 DWORD deadline = 0;
@@ -465,6 +465,8 @@ bool WaitBox() {
     if (!WaitFor([&] { return (box = MessageBoxWindow()) != nullptr; })) {
         return Fail("no message box");
     }
+    // When it appeared, before the settling pause that the reading below needs.
+    Line("box-seen");
     Settle(box);
     std::string text;
     HWND child = nullptr;
