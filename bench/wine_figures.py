@@ -50,7 +50,7 @@ def at(lines, prefix):
 def main():
     minimal = BUILD / "bench" / "minimal_dialog.exe"
     minimal.parent.mkdir(parents=True, exist_ok=True)
-    flags = ["-O2", "-march=i586", "-static", "-static-libgcc", "-static-libstdc++", "-s",
+    flags = ["-Os", "-march=i586", "-static", "-static-libgcc", "-static-libstdc++", "-s",
              "-mwindows", "-Wl,--subsystem,windows:4.0"]
     res = minimal.with_suffix(".res.o")
     subprocess.run(["i686-w64-mingw32-windres", "-O", "coff", "-i",
