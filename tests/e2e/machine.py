@@ -134,6 +134,9 @@ def make_template(prefix, kind, desktop, display):
         "REGEDIT4\n\n"
         "[HKEY_CURRENT_USER\\Software\\Wine]\n"
         f"\"Version\"=\"{kind}\"\n\n"
+        # A crash ends the program at once instead of waiting in winedbg.
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\n"
+        "\"Debugger\"=\"\"\n\n"
         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"
         "\"Desktop\"=\"Default\"\n\n"
         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"
