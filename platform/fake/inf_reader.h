@@ -37,7 +37,7 @@ struct DirIdTable {
 };
 
 class InfDocument {
-public:
+  public:
     // Parses the file's bytes. `infFolder` is the Windows path of the folder
     // holding the file (for %1%), without a trailing backslash. Returns null and
     // fills `error` when the file is not a Windows 4 style INF.
@@ -61,7 +61,7 @@ public:
     // Field n as SetupGetIntField reads it; false when missing or not a number.
     bool GetIntField(int section, std::size_t line, std::size_t field, int* value) const;
 
-private:
+  private:
     struct Impl;
     explicit InfDocument(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
