@@ -14,8 +14,13 @@
 
 namespace {
 
+// A distinct block even for size 0, as operator new must give.
+void* Allocate(std::size_t size) {
+    return std::malloc(size != 0 ? size : 1);
+}
+
 void* AllocateOrEnd(std::size_t size) {
-    void* block = std::malloc(size != 0 ? size : 1);
+    void* block = Allocate(size);
     if (block == nullptr) {
         std::abort();
     }
@@ -32,10 +37,10 @@ void* operator new[](std::size_t size) {
 }
 // The nothrow forms answer nullptr: their callers handle a failed allocation.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return std::malloc(size != 0 ? size : 1);
+    return Allocate(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return std::malloc(size != 0 ? size : 1);
+    return Allocate(size);
 }
 void operator delete(void* block) noexcept {
     std::free(block);
