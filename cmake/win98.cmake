@@ -3,7 +3,16 @@
 add_compile_definitions(
     WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0410 _WIN32_IE=0x0401
     WIN32_LEAN_AND_MEAN NOMINMAX)
-add_compile_options(-march=i586)
+# The x86_64 twin (tests only) runs on no Pentium; the shipped i686 image does.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(WIN98_SHIPPED_ARCH ON)
+    add_compile_options(-march=i586)
+    # The i686 C names carry a leading underscore.
+    set(WIN98_ENTRY_SYMBOL _SetupEntry)
+else()
+    set(WIN98_SHIPPED_ARCH OFF)
+    set(WIN98_ENTRY_SYMBOL SetupEntry)
+endif()
 # Optimised for size: the program waits on its user and the system, never on
 # its own code, and a smaller image loads sooner from a floppy or a slow disk.
 set(CMAKE_CXX_FLAGS_RELEASE "-Os")
@@ -41,7 +50,7 @@ endfunction()
 function(win98_program_image target)
     win98_gui_image(${target})
     win98_lean_code(${target})
-    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,_SetupEntry -Wl,--gc-sections)
+    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${WIN98_ENTRY_SYMBOL} -Wl,--gc-sections)
 endfunction()
 
 # A console image (test programs).

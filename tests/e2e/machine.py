@@ -8,6 +8,7 @@ Used by the end-to-end cases (cases.py) and by scripts/run-sample.
 import ast
 import contextlib
 import fcntl
+import functools
 import hashlib
 import os
 import shutil
@@ -87,10 +88,21 @@ class Display:
         self.process.wait()
 
 
-def wine_env(prefix, display, locale=None, locales_dir=None):
+def image_arch(image):
+    """i686 or x86_64: the machine a Windows image is built for."""
+    return subprocess.run([str(ROOT / "scripts" / "pe-arch"), str(image)], check=True,
+                          stdout=subprocess.PIPE, text=True).stdout.strip()
+
+
+def wine_env(prefix, display, arch, locale=None, locales_dir=None):
+    """The environment of a Wine of the image's kind: 32-bit Wine for the i686
+    images, 64-bit Wine for their x86_64 twins."""
     env = dict(os.environ)
     env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display)
+    if arch == "x86_64":
+        env.update(WINEARCH="win64",
+                   PATH=str(ROOT / "scripts" / "wine64") + os.pathsep + env.get("PATH", ""))
     for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE", "LOCPATH"):
         env.pop(name, None)
     env["LANG"] = locale or "C.UTF-8"
@@ -120,12 +132,12 @@ def write_file(path, data, writable=True):
     path.chmod(0o644 if writable else 0o444)
 
 
-def make_template(prefix, kind, desktop, display):
+def make_template(prefix, kind, desktop, display, arch):
     """A fresh Wine prefix that reports the Windows kind, shows its windows in
     a virtual desktop, and holds the folders and system files of a machine of
     that kind."""
     shutil.rmtree(prefix, ignore_errors=True)
-    env = wine_env(prefix, display)
+    env = wine_env(prefix, display, arch)
     log(f"making the {kind} machine {prefix}")
     run_quiet(["wineboot", "-i"], env)
     run_quiet(["wineserver", "-w"], env)
@@ -174,14 +186,14 @@ def _multi_sz(text):
     return ",".join(f"{b:02x}" for b in data)
 
 
-def template(folder, kind, desktop, display):
+def template(folder, kind, desktop, display, arch):
     """The template prefix of a Windows kind, made once and reused."""
     prefix = folder / f"prefix-{kind}-{desktop}"
     ready = prefix / ".e2e-ready"
     recipe = f"{TEMPLATE_RECIPE} {desktop}"
     with locked(folder / f"prefix-{kind}-{desktop}.lock"):
         if not ready.exists() or ready.read_text() != recipe:
-            make_template(prefix, kind, desktop, display)
+            make_template(prefix, kind, desktop, display, arch)
             ready.write_text(recipe)
     return prefix
 
@@ -353,6 +365,10 @@ class Machine:
     def setup_exe(self):
         return self.build / "platform" / "win32" / "Setup.exe"
 
+    @functools.cached_property
+    def arch(self):
+        return image_arch(self.setup_exe)
+
     @property
     def driver_exe(self):
         return self.build / "tests" / "e2e" / "setupdriver.exe"
@@ -374,8 +390,9 @@ class Machine:
     def env(self):
         if self.locale and not self.locale.startswith("C."):
             compile_locale(self.locale, self.locales)
-            return wine_env(self.prefix, self.display.name, self.locale, self.locales)
-        return wine_env(self.prefix, self.display.name, self.locale)
+            return wine_env(self.prefix, self.display.name, self.arch, self.locale,
+                            self.locales)
+        return wine_env(self.prefix, self.display.name, self.arch, self.locale)
 
     def create(self, reuse=False):
         """The machine from its kind's template (kept as it is with reuse)."""
@@ -384,7 +401,7 @@ class Machine:
         self.folder.mkdir(parents=True, exist_ok=True)
         for old in self.folder.glob("*.png"):
             old.unlink()
-        source = template(self.e2e, self.kind, self.desktop, self.display.name)
+        source = template(self.e2e, self.kind, self.desktop, self.display.name, self.arch)
         copy_prefix(source, self.prefix)
         return self
 
@@ -514,7 +531,8 @@ def main_sample(argv):
     try:
         if not (machine.prefix / ".e2e-ready").exists():
             folder.mkdir(parents=True, exist_ok=True)
-            source = template(machine.e2e, machine.kind, machine.desktop, machine.display.name)
+            source = template(machine.e2e, machine.kind, machine.desktop, machine.display.name,
+                              machine.arch)
             copy_prefix(source, machine.prefix)
         machine.put_package()
         for old in folder.glob("*.png"):
