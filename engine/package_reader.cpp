@@ -44,12 +44,13 @@ class Report {
 
 // The names in the program's folder that match `mask` and fit a file-name
 // field; a longer name is passed over as if it were not listed. A pattern that
-// does not fit its buffer lists nothing.
+// does not fit its buffer lists nothing, and so does an empty folder text,
+// which would list the root of the current drive.
 std::vector<std::string> ListPackageFiles(SystemServices& sys, const char* sourceDir,
                                           const char* mask, const Report& report) {
     PathText pattern;
     std::vector<std::string> names;
-    if (!JoinPath(sourceDir, mask, &pattern)) {
+    if (sourceDir[0] == '\0' || !JoinPath(sourceDir, mask, &pattern)) {
         return names;
     }
     for (std::string& name : sys.ListFiles(pattern.c_str())) {

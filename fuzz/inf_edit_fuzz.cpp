@@ -22,7 +22,7 @@ char Upper(char c) {
 
 // The edit, found independently of the code under test; empty when none.
 std::string Edited(const std::string& bytes, const std::string& section) {
-    std::string upper = bytes;
+    std::string upper = bytes.substr(0, bytes.find('\0'));  // text ends at a NUL
     std::string header = "[" + section + "]";
     for (char& c : upper) {
         c = Upper(c);

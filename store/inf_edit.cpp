@@ -72,7 +72,11 @@ std::size_t FindCapitals(const char* text, std::size_t size, std::size_t from, c
 
 bool FindCopyFilesEntry(const char* content, std::size_t size, const char* sectionName,
                         std::size_t* offset) {
-    // The whole content is searched, NUL bytes included.
+    // The content is searched as text: the search ends at its first NUL.
+    const void* nul = std::memchr(content, '\0', size);
+    if (nul != nullptr) {
+        size = static_cast<std::size_t>(static_cast<const char*>(nul) - content);
+    }
     FixedText<64> header;
     if (!Concat(&header, {"[", sectionName, "]"})) {
         return false;

@@ -8,7 +8,8 @@
 
 // Offset of the first "COPYFILES" (any case) behind the header "[sectionName]"
 // (any case); false when either is missing. The search is not bounded by the
-// section: a later section's entry is found when this one has none.
+// section: a later section's entry is found when this one has none. The
+// content is text: nothing behind its first NUL byte is searched.
 bool FindCopyFilesEntry(const char* content, std::size_t size, const char* sectionName,
                         std::size_t* offset);
 

@@ -39,10 +39,13 @@ void CSetupDlg::ReadMachine() {
     if (ctx_.osKind == OsKind::kWinMe || ctx_.osKind == OsKind::kWinXP) {
         ctx_.infOnlyMode = 1;
     }
+    // A folder that cannot be read is never guessed: the program's folder then
+    // stays empty, and the package is not found.
     FolderText folder;
-    if (platform_.system.GetWindowsDirectory(folder.Buffer())) {
-        ctx_.windowsDir = folder;
+    if (!platform_.system.GetWindowsDirectory(folder.Buffer())) {
+        return;
     }
+    ctx_.windowsDir = folder;
     if (platform_.system.GetModulePath(folder.Buffer())) {
         // The program's folder: its path cut at the last backslash.
         const char* cut = std::strrchr(folder.c_str(), '\\');
@@ -161,8 +164,10 @@ bool CSetupDlg::OnSysCommand(unsigned command) {
 }
 
 bool CSetupDlg::OnSetCursor(WindowHandle window) {
+    // The hand only over a link that a click can open.
+    LaunchCommand command;
     if (window != Windows().ControlWindow(Handle(), IDC_LOGO) ||
-        !IsWebLink(state_.brand.linkText)) {
+        !BuildLaunchCommand(state_.brand.linkText, &command)) {
         return false;
     }
     Windows().SetCursorFromResource(IDC_LINK_HAND);

@@ -18,3 +18,16 @@
 #undef DeleteFile
 #undef MoveFile
 #undef CreateDirectory
+
+// The address of an export, or nullptr where the module or the export is
+// missing: for calls bound at run time, which an older system may lack.
+template <typename Call>
+Call Bind(HMODULE module, const char* name) {
+    if (module == nullptr) {
+        return nullptr;
+    }
+    FARPROC proc = GetProcAddress(module, name);
+    // By way of a parameterless function type, the one cast that
+    // -Wcast-function-type lets through.
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(proc));
+}

@@ -23,19 +23,6 @@ using DestroyDeviceInfoListCall = BOOL(WINAPI*)(HDEVINFO);
 using LocateDevNodeCall = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_A, ULONG);
 using ReenumerateDevNodeCall = CONFIGRET(WINAPI*)(DEVINST, ULONG);
 
-// The address of an export, or nullptr where the module or the export is
-// missing.
-template <typename Call>
-Call Bind(HMODULE module, const char* name) {
-    if (module == nullptr) {
-        return nullptr;
-    }
-    FARPROC proc = GetProcAddress(module, name);
-    // By way of a parameterless function type, the one cast that
-    // -Wcast-function-type lets through.
-    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(proc));
-}
-
 HDEVINFO SetOf(DeviceSet set) {
     return reinterpret_cast<HDEVINFO>(set);
 }

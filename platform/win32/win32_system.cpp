@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "platform/win32/win32_api.h"
 
@@ -50,7 +51,34 @@ bool CopyFolderText(const char* local, DWORD length, TextBuffer out) {
     return true;
 }
 
+using OpenInfFileCall = HINF(WINAPI*)(PCSTR, PCSTR, DWORD, PUINT);
+using CloseInfFileCall = void(WINAPI*)(HINF);
+using FindFirstLineCall = BOOL(WINAPI*)(HINF, PCSTR, PCSTR, PINFCONTEXT);
+using FindNextLineCall = BOOL(WINAPI*)(PINFCONTEXT, PINFCONTEXT);
+using GetStringFieldCall = BOOL(WINAPI*)(PINFCONTEXT, DWORD, PSTR, DWORD, PDWORD);
+using GetIntFieldCall = BOOL(WINAPI*)(PINFCONTEXT, DWORD, PINT);
+
 }  // namespace
+
+struct Win32System::Api {
+    HMODULE setupapi = LoadLibraryA("SETUPAPI.DLL");
+    OpenInfFileCall openInfFile = Bind<OpenInfFileCall>(setupapi, "SetupOpenInfFileA");
+    CloseInfFileCall closeInfFile = Bind<CloseInfFileCall>(setupapi, "SetupCloseInfFile");
+    FindFirstLineCall findFirstLine = Bind<FindFirstLineCall>(setupapi, "SetupFindFirstLineA");
+    FindNextLineCall findNextLine = Bind<FindNextLineCall>(setupapi, "SetupFindNextLine");
+    GetStringFieldCall getStringField = Bind<GetStringFieldCall>(setupapi, "SetupGetStringFieldA");
+    GetIntFieldCall getIntField = Bind<GetIntFieldCall>(setupapi, "SetupGetIntField");
+
+    ~Api() {
+        if (setupapi != nullptr) {
+            FreeLibrary(setupapi);
+        }
+    }
+};
+
+Win32System::Win32System() : api_(std::make_unique<Api>()) {}
+
+Win32System::~Win32System() = default;
 
 std::vector<std::string> Win32System::ListFiles(const char* pattern) {
     std::vector<std::string> names;
@@ -71,8 +99,12 @@ std::vector<std::string> Win32System::ListFiles(const char* pattern) {
 }
 
 InfHandle Win32System::OpenInf(const char* path) {
+    // Without the close an open INF could never be freed.
+    if (api_->openInfFile == nullptr || api_->closeInfFile == nullptr) {
+        return kNoInf;
+    }
     UINT errorLine = 0;
-    HINF inf = SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, &errorLine);
+    HINF inf = api_->openInfFile(path, nullptr, INF_STYLE_WIN4, &errorLine);
     if (inf == INVALID_HANDLE_VALUE) {
         return kNoInf;
     }
@@ -80,18 +112,18 @@ InfHandle Win32System::OpenInf(const char* path) {
 }
 
 void Win32System::CloseInf(InfHandle inf) {
-    if (inf != kNoInf) {
-        SetupCloseInfFile(InfOf(inf));
+    if (inf != kNoInf && api_->closeInfFile != nullptr) {
+        api_->closeInfFile(InfOf(inf));
     }
 }
 
 bool Win32System::FindFirstLine(InfHandle inf, const char* section, const char* key,
                                 InfLine* line) {
-    if (inf == kNoInf) {
+    if (inf == kNoInf || api_->findFirstLine == nullptr) {
         return false;
     }
     INFCONTEXT context;
-    if (!SetupFindFirstLineA(InfOf(inf), section, key, &context)) {
+    if (!api_->findFirstLine(InfOf(inf), section, key, &context)) {
         return false;
     }
     StoreContext(context, line);
@@ -100,7 +132,7 @@ bool Win32System::FindFirstLine(InfHandle inf, const char* section, const char* 
 
 bool Win32System::FindNextLine(InfLine* line) {
     INFCONTEXT context = ContextOf(*line);
-    if (!SetupFindNextLine(&context, &context)) {
+    if (api_->findNextLine == nullptr || !api_->findNextLine(&context, &context)) {
         return false;
     }
     StoreContext(context, line);
@@ -108,7 +140,7 @@ bool Win32System::FindNextLine(InfLine* line) {
 }
 
 bool Win32System::GetStringField(const InfLine& line, unsigned field, TextBuffer out) {
-    if (out.capacity == 0) {
+    if (out.capacity == 0 || api_->getStringField == nullptr) {
         return false;
     }
     // The call may write into the buffer before it finds that the field does
@@ -116,7 +148,7 @@ bool Win32System::GetStringField(const InfLine& line, unsigned field, TextBuffer
     std::size_t size = std::min(out.capacity, kMaxFieldBuffer);
     std::vector<char> local(size);
     INFCONTEXT context = ContextOf(line);
-    if (!SetupGetStringFieldA(&context, field, local.data(), static_cast<DWORD>(size), nullptr)) {
+    if (!api_->getStringField(&context, field, local.data(), static_cast<DWORD>(size), nullptr)) {
         return false;
     }
     local.back() = '\0';
@@ -127,7 +159,7 @@ bool Win32System::GetStringField(const InfLine& line, unsigned field, TextBuffer
 bool Win32System::GetIntField(const InfLine& line, unsigned field, int* value) {
     INFCONTEXT context = ContextOf(line);
     INT read = 0;
-    if (!SetupGetIntField(&context, field, &read)) {
+    if (api_->getIntField == nullptr || !api_->getIntField(&context, field, &read)) {
         return false;
     }
     *value = read;

@@ -1,6 +1,10 @@
 // System services over the real Windows calls (KERNEL32 and SETUPAPI, ANSI).
+// The INF calls of SETUPAPI are bound at run time: a Windows 95 may have no
+// SETUPAPI.DLL, and a program that imported it would not load there at all.
+// A call the system lacks fails like one that was refused.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +12,11 @@
 
 class Win32System : public SystemServices {
   public:
+    Win32System();
+    ~Win32System() override;
+    Win32System(const Win32System&) = delete;
+    Win32System& operator=(const Win32System&) = delete;
+
     std::vector<std::string> ListFiles(const char* pattern) override;
     InfHandle OpenInf(const char* path) override;
     void CloseInf(InfHandle inf) override;
@@ -36,4 +45,8 @@ class Win32System : public SystemServices {
     bool GetModulePath(TextBuffer out) override;
     std::string GetCommandLine() override;
     void StartProgram(const char* commandLine) override;
+
+  private:
+    struct Api;
+    std::unique_ptr<Api> api_;
 };

@@ -21,7 +21,9 @@ constexpr int kMaxStringBuffer = 2 * 65536;
 std::string Win32Windows::LoadString(unsigned id) {
     HINSTANCE module = GetModuleHandleA(nullptr);
     // LoadStringA cuts a text that does not fit and returns what it copied,
-    // so a result that fills the buffer may have been cut: grow and ask again.
+    // at most size - 1 bytes; in a double-byte code page it may stop a byte
+    // sooner, before a character that would not fit whole. Only a shorter
+    // result is certainly whole: else grow and ask again.
     std::vector<char> buffer(256);
     for (;;) {
         int size = static_cast<int>(buffer.size());
@@ -29,7 +31,7 @@ std::string Win32Windows::LoadString(unsigned id) {
         if (length <= 0) {
             return std::string();
         }
-        if (length < size - 1 || size >= kMaxStringBuffer) {
+        if (length < size - 2 || size >= kMaxStringBuffer) {
             return std::string(buffer.data(), static_cast<std::size_t>(length));
         }
         buffer.resize(buffer.size() * 2);

@@ -176,7 +176,7 @@ bool InsideFence(const Change& change) {
 }
 
 std::string WithCopyFilesDisabled(const std::string& bytes, const std::string& section) {
-    std::string upper = Upper(bytes);
+    std::string upper = Upper(bytes.substr(0, bytes.find('\0')));  // text ends at a NUL
     std::string header = Upper("[" + section + "]");
     std::size_t at = upper.find(header);
     if (at == std::string::npos) {

@@ -87,7 +87,8 @@ class Rig {
 bool InsideFence(const fake::Change& change);
 
 // `bytes` with ";" before the first "COPYFILES" behind the header of
-// `section`, both found without regard to case; empty when either is missing.
+// `section`, both found without regard to case before the first NUL byte;
+// empty when either is missing.
 std::string WithCopyFilesDisabled(const std::string& bytes, const std::string& section);
 
 }  // namespace reliability

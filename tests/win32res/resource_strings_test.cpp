@@ -1,8 +1,6 @@
 // The string tables of the resource object, read back by the real loader
 // under Wine and compared with the generated table they were made from: the
 // check that windres really wrote the UTF-8 sources as the right UTF-16.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_windows.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -58,10 +58,9 @@ std::wstring LoadWide(unsigned id) {
     return length > 0 ? std::wstring(text, length) : std::wstring();
 }
 
+// Through the program's own loader, which sizes its buffer itself.
 std::string LoadNarrow(unsigned id) {
-    char buffer[4096];
-    int length = LoadStringA(GetModuleHandleW(nullptr), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
+    return Win32Windows().LoadString(id);
 }
 
 // Sets the thread's locale for the loader's choice of table and puts it back.
