@@ -196,6 +196,22 @@ def win95_refused(c):
 
 
 @case
+def win95_without_setupapi(c):
+    # The program still loads; its INF calls fail, so no setup script is found.
+    with Machine(c.build, c.name, "win95", dll_overrides=("setupapi=d",)) as m:
+        m.create().put_package()
+        before = m.state()
+        runs = [m.run(["run", "yes", "wait-box", "ok", "wait-exit"]),
+                m.run(["run /S", "yes", "wait-box", "ok", "wait-exit"])]
+        after = m.state()
+    for t in runs:
+        if c.driver_ok(t):
+            c.box(t, MAIN_FIXED_TEXT, "stop")
+            c.exit_code(t, UNUSABLE)
+    c.unchanged(before, after)
+
+
+@case
 def winme(c):
     # The sample restricts itself to Windows 98; with Win98Only=0 the short
     # install copies the floppy INF alone.
@@ -417,6 +433,21 @@ def silent_install(c):
 
 
 @case
+def install_from_floppy(c):
+    # Setup.exe at the root of drive A:, which holds what the release's floppy
+    # image holds: the package is read from the bare drive.
+    with c.machine("win98") as m:
+        m.create().put_floppy()
+        before = m.state()
+        t = m.run(INSTALL_STEPS)
+        after = m.state()
+    if c.driver_ok(t):
+        c.box(t, TABLES[ENGLISH][129], "information")
+        c.exit_code(t, COMPLETED)
+    installed_98(c, m, before, after)
+
+
+@case
 def cancelled(c):
     # Refused agreement, then Exit, Escape and the close box of the waiting dialog.
     with c.machine("win98") as m:
@@ -511,7 +542,7 @@ def main():
         if name not in CASES:
             print(f"no case {name}", file=sys.stderr)
             return 2
-        c = Case(name, Path(args.build))
+        c = Case(name, Path(args.build).resolve())  # Wine takes only an absolute prefix
         started = time.monotonic()
         log(f"== {name}")
         try:

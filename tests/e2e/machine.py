@@ -94,12 +94,14 @@ def image_arch(image):
                           stdout=subprocess.PIPE, text=True).stdout.strip()
 
 
-def wine_env(prefix, display, arch, locale=None, locales_dir=None):
+def wine_env(prefix, display, arch, locale=None, locales_dir=None, dll_overrides=()):
     """The environment of a Wine of the image's kind: 32-bit Wine for the i686
-    images, 64-bit Wine for their x86_64 twins."""
+    images, 64-bit Wine for their x86_64 twins. dll_overrides adds entries
+    such as "setupapi=d" (a DLL the machine lacks)."""
     env = dict(os.environ)
     env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display)
+               WINEDLLOVERRIDES=";".join(("mscoree,mshtml=",) + tuple(dll_overrides)),
+               DISPLAY=display)
     if arch == "x86_64":
         env.update(WINEARCH="win64",
                    PATH=str(ROOT / "scripts" / "wine64") + os.pathsep + env.get("PATH", ""))
@@ -346,7 +348,11 @@ class Machine:
     """One Wine machine: a copy of a kind's template with the package in
     C:\\NIMBLE, run under its own X server."""
 
-    def __init__(self, build, name, kind, locale=None, desktop="640x480", folder=None):
+    # Where the driver starts Setup.exe; put_floppy moves it to drive A:.
+    setup_path = "C:\\NIMBLE\\Setup.exe"
+
+    def __init__(self, build, name, kind, locale=None, desktop="640x480", folder=None,
+                 dll_overrides=()):
         self.build = Path(build)
         self.e2e = self.build / "e2e"
         self.name = name
@@ -359,6 +365,7 @@ class Machine:
         self.package = self.prefix / "drive_c" / "NIMBLE"
         self.locales = self.e2e / "locales"
         self.display = None
+        self.dll_overrides = dll_overrides
 
     # Paths of the build.
     @property
@@ -391,8 +398,9 @@ class Machine:
         if self.locale and not self.locale.startswith("C."):
             compile_locale(self.locale, self.locales)
             return wine_env(self.prefix, self.display.name, self.arch, self.locale,
-                            self.locales)
-        return wine_env(self.prefix, self.display.name, self.arch, self.locale)
+                            self.locales, self.dll_overrides)
+        return wine_env(self.prefix, self.display.name, self.arch, self.locale,
+                        dll_overrides=self.dll_overrides)
 
     def create(self, reuse=False):
         """The machine from its kind's template (kept as it is with reuse)."""
@@ -418,6 +426,25 @@ class Machine:
         for name, data in changes.items():
             if data is not None:
                 (self.package / name).write_bytes(data)
+        return self
+
+    def put_floppy(self):
+        """Drive A: holding what the release's floppy image of Setup.exe and the
+        sample package holds, read back out of the image; Setup.exe runs from
+        its root."""
+        image = self.folder / "floppy.img"
+        disk = self.folder / "floppy"
+        subprocess.run([str(ROOT / "scripts" / "release"), "--image", str(image),
+                        str(self.setup_exe)] + sorted(str(p) for p in PACKAGE.iterdir()),
+                       check=True)
+        shutil.rmtree(disk, ignore_errors=True)
+        disk.mkdir()
+        subprocess.run(["mcopy", "-n", "-i", str(image), "::*", str(disk)], check=True)
+        # Wine maps a drive letter through a link in dosdevices.
+        drive = self.prefix / "dosdevices" / "a:"
+        drive.unlink(missing_ok=True)
+        drive.symlink_to(disk.resolve())
+        self.setup_path = "A:\\Setup.exe"
         return self
 
     def put(self, relative, data, writable=True):
@@ -448,7 +475,7 @@ class Machine:
         """Runs the driver with the steps; screenshots go to the case folder.
         watch, if given, is called every 50 ms while the driver runs."""
         env = self.env()
-        command = ["wine", str(self.driver_exe), "--setup", "C:\\NIMBLE\\Setup.exe",
+        command = ["wine", str(self.driver_exe), "--setup", self.setup_path,
                    "--deadline", str(deadline)] + list(steps)
         errors = open(self.folder / "wine-stderr.txt", "ab")
         driver = subprocess.Popen(command, env=env, stdin=subprocess.PIPE,
