@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end cases of Setup.exe under Wine, one road each.
 
-  cases.py --build build/win32 CASE...      (--list names them)
+  cases.py [--build build/win32] CASE...      (--list names them)
 
 Each case starts from a copy of its Windows kind's machine, runs Setup.exe
 through the test driver and checks the driver's transcript, the exit code and
@@ -10,6 +10,7 @@ the driver's last step and a screenshot of the screen at that moment.
 """
 
 import argparse
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -530,13 +531,18 @@ def install_failure(c):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=str(ROOT / "build" / "win32"))
+    parser.add_argument("--build", help="the build folder; by default build/win32, or"
+                        " build/win64 where this machine runs no 32-bit code")
     parser.add_argument("--list", action="store_true")
     parser.add_argument("cases", nargs="*")
     args = parser.parse_args()
     if args.list:
         print("\n".join(CASES))
         return 0
+    if args.build is None:
+        road = subprocess.run([str(ROOT / "scripts" / "wine-road")], stdout=subprocess.PIPE,
+                              text=True, check=True).stdout
+        args.build = str(ROOT / "build" / ("win64" if road.startswith("twin") else "win32"))
     failed = 0
     for name in args.cases:
         if name not in CASES:
