@@ -57,8 +57,9 @@ TEST_F(DriverFilesTest, FullInstallOnTheNinetyEightFamily) {
         EXPECT_TRUE(InstallDriverFiles(fresh.system, freshChannel, pkg, 15, 30));
         EXPECT_EQ(fresh.files.Read("C:\\WINDOWS\\inf\\other\\setup.inF"),
                   "[Version]\r\nSignature=$Chicago$\r\n[DiskInstall]\r\n;CopyFiles=Sys\r\n");
-        EXPECT_EQ(fresh.files.Find("C:\\WINDOWS\\inf\\other\\setup.inF")->path,
-                  "C:\\WINDOWS\\inf\\other\\setup.inF")
+        const fake::File* inf = fresh.files.Find("C:\\WINDOWS\\inf\\other\\setup.inF");
+        ASSERT_NE(inf, nullptr);
+        EXPECT_EQ(inf->path, "C:\\WINDOWS\\inf\\other\\setup.inF")
             << "only the last character changes";
         EXPECT_EQ(fresh.files.Read("C:\\WINDOWS\\system\\iosubsys\\DISK.PDR"), "port");
         EXPECT_EQ(fresh.files.Read("C:\\WINDOWS\\system32\\drivers\\usbdisk.syS"), "image");
@@ -100,6 +101,7 @@ TEST_F(DriverFilesTest, ReadOnlyDestinationsAreOverwrittenAndLeftWritable) {
     m.files.Find("C:\\PKG\\usbdisk.sy_")->attributes = fake::kAttrReadOnly;
     EXPECT_TRUE(InstallDriverFiles(m.system, channel, pkg, 0, 100));
     const fake::File* image = m.files.Find("C:\\WINDOWS\\system32\\drivers\\usbdisk.syS");
+    ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->bytes, "image");
     EXPECT_EQ(image->attributes, fake::kAttrNormal);
 }
