@@ -141,6 +141,15 @@ class Case:
         self.expect("box owner", transcript.words("box-owner"), ["main"])
         self.expect("box icon", transcript.words("box-icon"), [icon])
 
+    def installed(self, transcript):
+        """The driver ran through and the install completed with its closing
+        box; false when the driver stopped."""
+        if not self.driver_ok(transcript):
+            return False
+        self.box(transcript, TABLES[ENGLISH][129], "information")
+        self.exit_code(transcript, COMPLETED)
+        return True
+
     def no_box(self, transcript):
         self.expect("message boxes", transcript.quoted("box"), [])
 
@@ -227,9 +236,7 @@ def winme(c):
     if c.driver_ok(refused):
         c.box(refused, TABLES[ENGLISH][105], "stop")
         c.exit_code(refused, REFUSED)
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
+    if c.installed(t):
         c.progress(t, [3, 18, 30, 100])
         c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]],
                  [TABLES[ENGLISH][113]])
@@ -251,9 +258,7 @@ def win2k_install(c):
         before = m.state()
         t = m.run(INSTALL_STEPS)
         after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
+    if c.installed(t):
         c.progress(t, [1, 6, 10, 15, 18, 21, 27, 30, 100])
     c.changes(before, after, added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"],
               removed=["inf/oem3.inf", "inf/oem3.pnf"])
@@ -269,9 +274,7 @@ def winxp_short_install(c):
         before = m.state()
         t = m.run(INSTALL_STEPS)
         after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
+    c.installed(t)
     c.changes(before, after, added=["inf/oemNIMBLEFD.INF"])
     c.content(m, "inf/oemNIMBLEFD.INF", FLOPPY.read_bytes())
 
@@ -381,9 +384,7 @@ def update_earlier_installation(c):
         before = m.state()
         t = m.run(INSTALL_STEPS)
         after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
+    c.installed(t)
     c.changes(before, after,
               added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
               removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN", "inf/other/OLDNIMB.INF",
@@ -442,9 +443,7 @@ def install_from_floppy(c):
         before = m.state()
         t = m.run(INSTALL_STEPS)
         after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
+    c.installed(t)
     installed_98(c, m, before, after)
 
 
@@ -473,11 +472,9 @@ def radio_during_install(c):
         t = m.run(["run", "yes", "wait-main", "click 1003", "wait-progress 10", "radio 1007",
                    "watch-run", "wait-box", "ok", "wait-exit"])
         after = m.state()
-    if c.driver_ok(t):
+    if c.installed(t):
         watched = [int(p) for p in t.words("progress")]
         c.check(f"the click resets the bar ({watched})", 0 in watched[1:])
-        c.box(t, TABLES[ENGLISH][129], "information")
-        c.exit_code(t, COMPLETED)
     installed_98(c, m, before, after)
 
 
