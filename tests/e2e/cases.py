@@ -19,26 +19,24 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "resources"))
 
 import gen_strings  # noqa: E402
-from machine import (HDC_CLASS, PACKAGE, ROOT, USB_CLASS, Machine, locked,  # noqa: E402
-                     log, unix_to_wine)
+from machine import (ENUM_KEY, HDC_CLASS, PACKAGE, ROOT, USB_CLASS, VERSION_KEY,  # noqa: E402
+                     Machine, locked, log, unix_to_wine)
 
-STRINGS = ROOT / "resources" / "strings"
 TABLES = gen_strings.build_tables(
-    [STRINGS / name for name in ("common.txt", "en-US.txt", "zh-TW.txt", "ja-JP.txt",
-                                 "zh-CN.txt")])
+    [ROOT / "resources" / "strings" / name
+     for name in ("common.txt", "en-US.txt", "zh-TW.txt", "ja-JP.txt", "zh-CN.txt")])
+EN = TABLES[1033]
 BRAND = 330  # the build's brand group (SETUP_BRAND_GROUP 6)
-ENGLISH = 1033
 
 DESCRIPTION = "Vostrel NIMBLEKEY USB Flash Disk"
 OTHER_PATH = "C:\\windows\\INF\\OTHER"
 MAIN_FIXED_TEXT = "Main .in_ file with [Setup] section is not found !"
-
 COMPLETED, CANCELLED, FAILED, UNUSABLE, REFUSED = 0, 1602, 1603, 1619, 1633
 
-SCRIPT = PACKAGE / "NIMBLE.IN_"
-FLOPPY = PACKAGE / "NIMBLEFD.INF"
-IMAGE = PACKAGE / "NIMBLE.SY_"
-PORT = PACKAGE / "NIMBLE.PDR"
+SCRIPT = (PACKAGE / "NIMBLE.IN_").read_bytes()
+FLOPPY = (PACKAGE / "NIMBLEFD.INF").read_bytes()
+IMAGE = (PACKAGE / "NIMBLE.SY_").read_bytes()
+PORT = (PACKAGE / "NIMBLE.PDR").read_bytes()
 
 STALE_INF = (b"[Version]\r\nSignature=\"$Chicago$\"\r\nProvider=%Maker%\r\n\r\n"
              b"[Manufacturer]\r\n%Maker%=OldModels\r\n\r\n[OldModels]\r\n"
@@ -58,34 +56,33 @@ OLD_DEVICES = [
 OTHER_DEVICE = ("USB\\VID_0BDA&PID_0151\\8&1&0", USB_CLASS)
 
 
-def installed_inf(data=None):
-    """The package's script with the install section's CopyFiles commented out."""
-    data = data or SCRIPT.read_bytes()
-    at = data.index(b"CopyFiles", data.index(b"[NimbleDisk]"))
-    return data[:at] + b";" + data[at:]
-
-
-def script_with(old, new):
-    data = SCRIPT.read_bytes()
+def script_with(old, new, data=SCRIPT):
     assert old in data, old
     return data.replace(old, new)
 
 
-SCRIPT_ANY_SYSTEM = script_with(b"Win98Only=1", b"Win98Only=0")
+def installed_inf(data=SCRIPT):
+    """The package's script with the install section's CopyFiles commented out."""
+    at = data.index(b"CopyFiles", data.index(b"[NimbleDisk]"))
+    return data[:at] + b";" + data[at:]
 
 
-def low(path):
-    return path.lower()
+ANY_SYSTEM = {"NIMBLE.IN_": script_with(b"Win98Only=1", b"Win98Only=0")}
+BOX = ["run", "yes", "wait-box", "ok", "wait-exit"]
+INSTALL = ["run", "yes", "wait-main", "click 1003", "watch-run", "wait-box", "ok", "wait-exit"]
+FULL_98 = [1, 6, 10, 15, 18, 21, 24, 27, 30, 100]
+# A full install on the Windows 98 family: INF, port driver, image, the driver
+# database gone, the search path set.
+INSTALLED_98 = dict(added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR",
+                           "system32/drivers/NIMBLE.SYS"],
+                    removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN"], path=OTHER_PATH,
+                    files={"inf/other/NIMBLE.INF": installed_inf(), "system/iosubsys/NIMBLE.PDR":
+                           PORT, "system32/drivers/NIMBLE.SYS": IMAGE})
 
 
 class Case:
     def __init__(self, name, build):
-        self.name = name
-        self.build = build
-        self.failures = []
-
-    def machine(self, kind, locale=None, name=None):
-        return Machine(self.build, name or self.name, kind, locale)
+        self.name, self.build, self.failures = name, build, []
 
     def expect(self, what, actual, expected):
         if actual != expected:
@@ -95,72 +92,75 @@ class Case:
         if not condition:
             self.failures.append(what)
 
-    def driver_ok(self, transcript):
-        if transcript.returncode != 0:
-            self.failures.append(f"the driver stopped: {transcript.failure()}")
+    def machine(self, kind, **options):
+        return Machine(self.build, self.name, kind, **options)
+
+    def road(self, kind, runs, package=None, prepare=None, **options):
+        """Runs the driver once for each list of steps on one machine of the
+        kind with the package; returns the transcripts."""
+        with self.machine(kind, **options) as m:
+            m.create().put_package(package)
+            if prepare:
+                prepare(m)
+            self.before = m.state()
+            transcripts = [m.run(steps) for steps in runs]
+            self.after, self.m = m.state(), m
+        return transcripts
+
+    def outcome(self, t, code, text=None, icon="stop", caption=EN[BRAND]):
+        """The driver ran through; one box with the text and icon, owned by the
+        main dialog, or none; the exit code. False when the driver stopped."""
+        if t.returncode != 0:
+            self.failures.append(f"the driver stopped: {t.failure()}")
             return False
+        if text is None:
+            self.expect("message boxes", t.quoted("box"), [])
+        else:
+            self.expect("message box", t.quoted("box"), [[caption, text]])
+            self.expect("box owner and icon", t.words("box-owner") + t.words("box-icon"),
+                        ["main", icon])
+        self.expect("exit code", t.exit_code(), code)
         return True
 
-    def changes(self, before, after, added=(), removed=(), changed=()):
-        got = before.diff(after)
-        self.expect("files added", got[0], sorted(low(p) for p in added))
-        self.expect("files removed", got[1], sorted(low(p) for p in removed))
-        self.expect("files changed", got[2], sorted(low(p) for p in changed))
+    def installed(self, t, bar=FULL_98):
+        if self.outcome(t, COMPLETED, EN[129], "information") and bar:
+            self.progress(t, bar)
 
-    def unchanged(self, before, after):
-        self.changes(before, after)
-        self.expect("device entries", after.devices, before.devices)
-        self.expect("OtherDevicePath", after.other_device_path, before.other_device_path)
+    def progress(self, t, allowed):
+        moving = [int(p) for p in t.words("progress") if p != "0"]
+        self.check(f"bar positions {moving} among {allowed}, rising, to 100",
+                   set(moving) <= set(allowed) and moving == sorted(moving)
+                   and moving[-1:] == [100])
 
-    def removed_devices(self, before, after, devices):
-        """Exactly these device entries are gone; the other device's stays."""
-        gone = {device.lower() for device, _ in devices}
-        self.check("the planted entries were there", gone | {OTHER_DEVICE[0].lower()}
-                   <= set(before.devices))
+    def changes(self, added=(), removed=(), changed=(), gone=(), path=None, files=None):
+        """Exactly these files and device entries changed, the files hold what
+        they should and are writable; OtherDevicePath is path (or as it was)."""
+        before, after = self.before, self.after
+        self.expect("files added, removed, changed", before.diff(after),
+                    tuple(sorted(p.lower() for p in ps) for ps in (added, removed, changed)))
+        gone = {device.lower() for device, _ in gone}
+        self.check("the planted device entries were there", gone <= set(before.devices))
         self.expect("device entries", after.devices, sorted(set(before.devices) - gone))
-
-    def content(self, machine, relative, expected, writable=True):
-        path = machine.windows / relative
-        if not path.exists():
+        self.expect("OtherDevicePath", after.other_device_path,
+                    path or before.other_device_path)
+        for relative, data in (files or {}).items():
+            path = self.m.windows / relative
             # Names differ in case only on the Windows side.
-            matches = [p for p in path.parent.iterdir() if p.name.lower() == path.name.lower()] \
-                if path.parent.exists() else []
-            path = matches[0] if matches else path
-        if not path.exists():
-            self.failures.append(f"{relative} is missing")
-            return
-        self.check(f"{relative} holds what it should", path.read_bytes() == expected)
-        self.expect(f"{relative} writable", bool(path.stat().st_mode & 0o222), writable)
+            path = next((p for p in path.parent.glob("*") if p.name.lower() ==
+                         path.name.lower()), path)
+            self.check(f"{relative} holds what it should", path.exists()
+                       and path.read_bytes() == data)
+            self.check(f"{relative} writable", path.exists() and path.stat().st_mode & 0o222)
 
-    def box(self, transcript, text, icon, caption=None):
-        boxes = transcript.quoted("box")
-        self.check("a message box", len(boxes) == 1)
-        if boxes:
-            self.expect("box text", boxes[0][1], text)
-            self.expect("box caption", boxes[0][0], caption or TABLES[ENGLISH][BRAND])
-        self.expect("box owner", transcript.words("box-owner"), ["main"])
-        self.expect("box icon", transcript.words("box-icon"), [icon])
 
-    def installed(self, transcript):
-        """The driver ran through and the install completed with its closing
-        box; false when the driver stopped."""
-        if not self.driver_ok(transcript):
-            return False
-        self.box(transcript, TABLES[ENGLISH][129], "information")
-        self.exit_code(transcript, COMPLETED)
-        return True
-
-    def no_box(self, transcript):
-        self.expect("message boxes", transcript.quoted("box"), [])
-
-    def exit_code(self, transcript, code):
-        self.expect("exit code", transcript.exit_code(), code)
-
-    def progress(self, transcript, allowed):
-        moving = [int(p) for p in transcript.words("progress") if p != "0"]
-        self.check(f"bar positions {moving} among {allowed}", set(moving) <= set(allowed))
-        self.check(f"bar positions {moving} rise", moving == sorted(moving))
-        self.check("bar ends at 100", bool(moving) and moving[-1] == 100)
+def old_installation(devices, path, files):
+    def prepare(m):
+        for device, guid in devices + [OTHER_DEVICE]:
+            m.add_registry(ENUM_KEY + device, "ClassGUID", guid)
+        m.add_registry(VERSION_KEY, "OtherDevicePath", path)
+        for relative, data, writable in files:
+            m.put(relative, data, writable)
+    return prepare
 
 
 CASES = {}
@@ -171,149 +171,90 @@ def case(function):
     return function
 
 
-FULL_98 = [1, 6, 10, 15, 18, 21, 24, 27, 30, 100]
-INSTALL_STEPS = ["run", "yes", "wait-main", "click 1003", "watch-run", "wait-box", "ok",
-                 "wait-exit"]
-
-
-def installed_98(c, m, before, after, earlier=()):
-    """A full install on the Windows 98 family: INF, port driver, image, search
-    path, the driver database gone."""
-    c.changes(before, after,
-              added=[p for p in ("inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR",
-                                 "system32/drivers/NIMBLE.SYS") if low(p) not in earlier],
-              removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN"],
-              changed=[p for p in earlier])
-    c.content(m, "inf/other/NIMBLE.INF", installed_inf())
-    c.content(m, "system/iosubsys/NIMBLE.PDR", PORT.read_bytes())
-    c.content(m, "system32/drivers/NIMBLE.SYS", IMAGE.read_bytes())
-    c.expect("OtherDevicePath", after.other_device_path, OTHER_PATH)
-
-
 # -- Windows kinds -----------------------------------------------------------
 
 @case
 def win95_refused(c):
-    with c.machine("win95") as m:
-        m.create().put_package()
-        before = m.state()
-        t = m.run(["run", "yes", "wait-box", "ok", "wait-exit"])
-        after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][105], "stop")
-        c.exit_code(t, REFUSED)
-    c.unchanged(before, after)
+    c.outcome(*c.road("win95", [BOX]), REFUSED, EN[105])
+    c.changes()
 
 
 @case
 def win95_without_setupapi(c):
     # The program still loads; its INF calls fail, so no setup script is found.
-    with Machine(c.build, c.name, "win95", dll_overrides=("setupapi=d",)) as m:
-        m.create().put_package()
-        before = m.state()
-        runs = [m.run(["run", "yes", "wait-box", "ok", "wait-exit"]),
-                m.run(["run /S", "yes", "wait-box", "ok", "wait-exit"])]
-        after = m.state()
-    for t in runs:
-        if c.driver_ok(t):
-            c.box(t, MAIN_FIXED_TEXT, "stop")
-            c.exit_code(t, UNUSABLE)
-    c.unchanged(before, after)
+    for t in c.road("win95", [BOX, ["run /S"] + BOX[1:]], dll_overrides=("setupapi=d",)):
+        c.outcome(t, UNUSABLE, MAIN_FIXED_TEXT)
+    c.changes()
 
 
 @case
 def winme(c):
     # The sample restricts itself to Windows 98; with Win98Only=0 the short
     # install copies the floppy INF alone.
-    with c.machine("winme") as m:
-        m.create().put_package()
-        before = m.state()
-        refused = m.run(["run", "yes", "wait-box", "ok", "wait-exit"])
-        c.unchanged(before, m.state())
-        m.put_package({"NIMBLE.IN_": SCRIPT_ANY_SYSTEM})
-        t = m.run(INSTALL_STEPS)
-        after = m.state()
-    if c.driver_ok(refused):
-        c.box(refused, TABLES[ENGLISH][105], "stop")
-        c.exit_code(refused, REFUSED)
-    if c.installed(t):
-        c.progress(t, [3, 18, 30, 100])
-        c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]],
-                 [TABLES[ENGLISH][113]])
-    c.changes(before, after, added=["inf/other/NIMBLEFD.INF"])
-    c.content(m, "inf/other/NIMBLEFD.INF", FLOPPY.read_bytes())
-    c.expect("OtherDevicePath", after.other_device_path, OTHER_PATH)
+    c.outcome(*c.road("winme", [BOX]), REFUSED, EN[105])
+    c.changes()
+    (t,) = c.road("winme", [INSTALL], ANY_SYSTEM)
+    c.installed(t, [3, 18, 30, 100])
+    c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]], [EN[113]])
+    c.changes(added=["inf/other/NIMBLEFD.INF"], path=OTHER_PATH,
+              files={"inf/other/NIMBLEFD.INF": FLOPPY})
 
 
 @case
 def win2k_install(c):
-    with c.machine("win2k") as m:
-        m.create().put_package({"NIMBLE.IN_": SCRIPT_ANY_SYSTEM})
-        m.put("inf/oem3.inf", STALE_INF)
-        m.put("inf/oem3.pnf", b"precompiled", writable=False)
-        m.put("inf/oem4.inf", OTHER_INF)
-        m.put("inf/oem4.pnf", b"precompiled")
-        m.put("inf/DRVIDX.BIN", b"index")
-        m.put("inf/DRVDATA.BIN", b"data")
-        before = m.state()
-        t = m.run(INSTALL_STEPS)
-        after = m.state()
-    if c.installed(t):
-        c.progress(t, [1, 6, 10, 15, 18, 21, 27, 30, 100])
-    c.changes(before, after, added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"],
-              removed=["inf/oem3.inf", "inf/oem3.pnf"])
-    c.content(m, "inf/oemNIMBLE.INF", installed_inf(SCRIPT_ANY_SYSTEM))
-    c.content(m, "system32/drivers/NIMBLE.SYS", IMAGE.read_bytes())
-    c.expect("OtherDevicePath", after.other_device_path, before.other_device_path)
+    def prepare(m):
+        for name, data, writable in [("oem3.inf", STALE_INF, True),
+                                     ("oem3.pnf", b"precompiled", False),
+                                     ("oem4.inf", OTHER_INF, True),
+                                     ("oem4.pnf", b"precompiled", True),
+                                     ("DRVIDX.BIN", b"index", True),
+                                     ("DRVDATA.BIN", b"data", True)]:
+            m.put("inf/" + name, data, writable)
+    c.installed(*c.road("win2k", [INSTALL], ANY_SYSTEM, prepare),
+                [1, 6, 10, 15, 18, 21, 27, 30, 100])
+    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"],
+              removed=["inf/oem3.inf", "inf/oem3.pnf"],
+              files={"inf/oemNIMBLE.INF": installed_inf(ANY_SYSTEM["NIMBLE.IN_"]),
+                     "system32/drivers/NIMBLE.SYS": IMAGE})
 
 
 @case
 def winxp_short_install(c):
-    with c.machine("winxp") as m:
-        m.create().put_package({"NIMBLE.IN_": SCRIPT_ANY_SYSTEM})
-        before = m.state()
-        t = m.run(INSTALL_STEPS)
-        after = m.state()
-    c.installed(t)
-    c.changes(before, after, added=["inf/oemNIMBLEFD.INF"])
-    c.content(m, "inf/oemNIMBLEFD.INF", FLOPPY.read_bytes())
+    c.installed(*c.road("winxp", [INSTALL], ANY_SYSTEM), None)
+    c.changes(added=["inf/oemNIMBLEFD.INF"], files={"inf/oemNIMBLEFD.INF": FLOPPY})
 
 
 @case
 def winxp_silent_wizard(c):
     # On the XP kind the device data come from the floppy INF, so that INF
     # names the disk here: the wizard shows the disk's description.
-    floppy = FLOPPY.read_bytes().replace(b"Vostrel NIMBLEKEY USB Floppy",
-                                         DESCRIPTION.encode())
-    seen = {"aside": False}
+    floppy = FLOPPY.replace(b"Vostrel NIMBLEKEY USB Floppy", DESCRIPTION.encode())
+    seen = []
     with c.machine("winxp") as m:
-        m.create().put_package({"NIMBLE.IN_": SCRIPT_ANY_SYSTEM, "NIMBLEFD.INF": floppy})
+        m.create().put_package({**ANY_SYSTEM, "NIMBLEFD.INF": floppy})
         inf = m.windows / "inf"
-        usbstor = {name: (inf / name).read_bytes() for name in ("USBSTOR.INF", "USBSTOR.PNF")}
+        usbstor = {f"inf/{name}": (inf / name).read_bytes()
+                   for name in ("USBSTOR.INF", "USBSTOR.PNF")}
         report = m.folder / "wizard-report.txt"
         report.unlink(missing_ok=True)
 
         def look():
             names = {p.name.upper() for p in inf.iterdir()}
-            if {"USBSTOR.I3S", "USBSTOR.P3S"} <= names and "USBSTOR.INF" not in names:
-                seen["aside"] = True
+            seen.extend(["aside"] if {"USBSTOR.I3S", "USBSTOR.P3S"} <= names
+                        and "USBSTOR.INF" not in names else [])
 
-        before = m.state()
+        c.before = m.state()
         standin = (f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" "
-                   f"\"{unix_to_wine(report)}\" --prompt=close")
+                   f"\"{unix_to_wine(report)}\"")
         t = m.run([f"spawn {standin}", "wait-title Found New Hardware Wizard", "run /S", "yes",
                    "wait-exit"], watch=look)
-        after = m.state()
-    if c.driver_ok(t):
-        c.exit_code(t, COMPLETED)
-        c.no_box(t)
+        c.after, c.m = m.state(), m
+    c.outcome(t, COMPLETED)
     handled = report.read_text().split() if report.exists() else []
     c.check(f"the wizard answered and finished ({handled})",
             "continue" in handled and handled[-1:] == ["finish"])
-    c.check("USBSTOR.INF and .PNF set aside during the rescan", seen["aside"])
-    for name, data in usbstor.items():
-        c.content(m, f"inf/{name}", data)
-    c.changes(before, after, added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"])
+    c.check("USBSTOR.INF and .PNF set aside during the rescan", seen)
+    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"], files=usbstor)
 
 
 # -- Roads of the Windows 98 machine -----------------------------------------
@@ -324,206 +265,123 @@ def language_case(c, language, locale, tag):
              "read-captions", f"screenshot main-{tag}", "click 1003", "wait-progress 10",
              f"screenshot installing-{tag}", "about", f"screenshot about-{tag}", "ok",
              "watch-run", "wait-box", f"screenshot message-{tag}", "ok", "wait-exit"]
-    with c.machine("win98", locale) as m:
-        m.create().put_package()
-        before = m.state()
-        t = m.run(steps)
-        after = m.state()
-    if not c.driver_ok(t):
+    (t,) = c.road("win98", [steps], locale=locale)
+    if not c.outcome(t, COMPLETED, T[129], "information", caption=T[BRAND]):
         return
-    c.expect("title", t.first("title"), T[BRAND])
-    for control, string in ((1011, 124), (1006, 125), (1007, 126), (1003, 127), (2, 128)):
-        c.expect(f"caption of {control}", t.text(control), T[string])
-    c.expect("instruction", t.text(1014), T[103])
+    c.expect("title and captions", t.quoted("title") + t.quoted("text 1011") +
+             t.quoted("text 1006") + t.quoted("text 1007") + t.quoted("text 1003") +
+             t.quoted("text 2") + t.quoted("text 1014"),
+             [[T[n]] for n in (BRAND, 124, 125, 126, 127, 128, 103)])
     # The instruction, program name and About text are English in every table.
     for string in (103, BRAND, BRAND + 2):
-        c.expect(f"string {string} in English", T[string], TABLES[ENGLISH][string])
+        c.expect(f"string {string} in English", T[string], EN[string])
     c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]], [T[113], T[109]])
-    c.expect("About title", t.first("about"), T[101] + T[BRAND])
-    c.expect("About text", t.first("about-text"), T[BRAND + 2])
-    c.expect("About button", t.first("about-button"), "OK")
-    c.expect("About owner", t.words("about-owner"), ["main"])
-    c.box(t, T[129], "information", caption=T[BRAND])
-    c.exit_code(t, COMPLETED)
+    c.expect("About box", t.quoted("about") + [t.words("about-owner")],
+             [[T[101] + T[BRAND], T[BRAND + 2], "OK"], ["main"]])
     c.progress(t, FULL_98)
-    installed_98(c, m, before, after)
+    c.changes(**INSTALLED_98)
 
 
-@case
-def install_english(c):
-    language_case(c, 1033, None, "en")
-
-
-@case
-def install_traditional_chinese(c):
-    language_case(c, 1028, "zh_TW.UTF-8", "zh-TW")
-
-
-@case
-def install_japanese(c):
-    language_case(c, 1041, "ja_JP.UTF-8", "ja")
-
-
-@case
-def install_simplified_chinese(c):
-    language_case(c, 2052, "zh_CN.UTF-8", "zh-CN")
+for _language, _locale, _tag, _name in [
+        (1033, None, "en", "english"), (1028, "zh_TW.UTF-8", "zh-TW", "traditional_chinese"),
+        (1041, "ja_JP.UTF-8", "ja", "japanese"), (2052, "zh_CN.UTF-8", "zh-CN",
+                                                  "simplified_chinese")]:
+    CASES[f"install_{_name}"] = (lambda language, locale, tag: lambda c: language_case(
+        c, language, locale, tag))(_language, _locale, _tag)
 
 
 @case
 def update_earlier_installation(c):
-    with c.machine("win98") as m:
-        m.create().put_package()
-        for device, guid in OLD_DEVICES + [OTHER_DEVICE]:
-            m.add_device(device, guid)
-        m.set_other_device_path("C:\\OLDDRV")
-        m.put("inf/other/OLDNIMB.INF", STALE_INF)
-        m.put("inf/other/OLDNIMB.PNF", b"precompiled", writable=False)
-        m.put("inf/other/KEEPME.INF", OTHER_INF)
-        m.put("inf/other/KEEPME.PNF", b"precompiled")
-        m.put("system32/drivers/NIMBLE.SYS", OLD_IMAGE, writable=False)
-        before = m.state()
-        t = m.run(INSTALL_STEPS)
-        after = m.state()
-    c.installed(t)
-    c.changes(before, after,
-              added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
+    # Enter in the waiting dialog presses Start, its default button.
+    prepare = old_installation(OLD_DEVICES, "C:\\OLDDRV", [
+        ("inf/other/OLDNIMB.INF", STALE_INF, True),
+        ("inf/other/OLDNIMB.PNF", b"precompiled", False),
+        ("inf/other/KEEPME.INF", OTHER_INF, True), ("inf/other/KEEPME.PNF", b"precompiled", True),
+        ("system32/drivers/NIMBLE.SYS", OLD_IMAGE, False)])
+    steps = [s if s != "click 1003" else "enter" for s in INSTALL]
+    c.installed(*c.road("win98", [steps], prepare=prepare), None)
+    c.changes(added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
               removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN", "inf/other/OLDNIMB.INF",
-                       "inf/other/OLDNIMB.PNF"],
-              changed=["system32/drivers/NIMBLE.SYS"])
-    c.content(m, "system32/drivers/NIMBLE.SYS", IMAGE.read_bytes())
-    c.removed_devices(before, after, OLD_DEVICES)
-    c.expect("OtherDevicePath", after.other_device_path, OTHER_PATH)
+                       "inf/other/OLDNIMB.PNF"], changed=["system32/drivers/NIMBLE.SYS"],
+              gone=OLD_DEVICES, path=OTHER_PATH, files={"system32/drivers/NIMBLE.SYS": IMAGE})
 
 
 @case
 def uninstall(c):
-    with c.machine("win98") as m:
-        m.create().put_package()
-        for device, guid in OLD_DEVICES[:1] + [OTHER_DEVICE]:
-            m.add_device(device, guid)
-        m.set_other_device_path(OTHER_PATH)
-        m.put("inf/other/NIMBLE.INF", installed_inf())
-        m.put("inf/other/NIMBLE.PNF", b"precompiled")
-        m.put("system/iosubsys/NIMBLE.PDR", PORT.read_bytes())
-        m.put("system32/drivers/NIMBLE.SYS", IMAGE.read_bytes())
-        before = m.state()
-        t = m.run(["run", "yes", "wait-main", "radio 1007", "click 1003", "watch-run",
-                   "wait-box", "ok", "wait-exit"])
-        after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][114], "information")
-        c.exit_code(t, COMPLETED)
+    prepare = old_installation(OLD_DEVICES[:1], OTHER_PATH, [
+        ("inf/other/NIMBLE.INF", installed_inf(), True),
+        ("inf/other/NIMBLE.PNF", b"precompiled", True),
+        ("system/iosubsys/NIMBLE.PDR", PORT, True), ("system32/drivers/NIMBLE.SYS", IMAGE, True)])
+    (t,) = c.road("win98", [["run", "yes", "wait-main", "radio 1007", "click 1003", "watch-run",
+                             "wait-box", "ok", "wait-exit"]], prepare=prepare)
+    if c.outcome(t, COMPLETED, EN[114], "information"):
         c.progress(t, [10, 60, 100])
     # The port driver and the search path stay.
-    c.changes(before, after, removed=["inf/other/NIMBLE.INF", "inf/other/NIMBLE.PNF",
-                                      "system32/drivers/NIMBLE.SYS"])
-    c.removed_devices(before, after, OLD_DEVICES[:1])
-    c.expect("OtherDevicePath", after.other_device_path, OTHER_PATH)
+    c.changes(removed=["inf/other/NIMBLE.INF", "inf/other/NIMBLE.PNF",
+                       "system32/drivers/NIMBLE.SYS"], gone=OLD_DEVICES[:1])
 
 
 @case
 def silent_install(c):
-    with c.machine("win98") as m:
-        m.create().put_package()
-        before = m.state()
-        t = m.run(["run /S", "yes", "wait-exit"])
-        after = m.state()
-    if c.driver_ok(t):
-        c.no_box(t)
-        c.exit_code(t, COMPLETED)
-    installed_98(c, m, before, after)
+    c.outcome(*c.road("win98", [["run /S", "yes", "wait-exit"]]), COMPLETED)
+    c.changes(**INSTALLED_98)
 
 
 @case
 def install_from_floppy(c):
     # Setup.exe at the root of drive A:, which holds what the release's floppy
     # image holds: the package is read from the bare drive.
-    with c.machine("win98") as m:
-        m.create().put_floppy()
-        before = m.state()
-        t = m.run(INSTALL_STEPS)
-        after = m.state()
-    c.installed(t)
-    installed_98(c, m, before, after)
+    c.installed(*c.road("win98", [INSTALL], prepare=lambda m: m.put_floppy()), None)
+    c.changes(**INSTALLED_98)
 
 
 @case
 def cancelled(c):
     # Refused agreement, then Exit, Escape and the close box of the waiting dialog.
-    with c.machine("win98") as m:
-        m.create().put_package()
-        before = m.state()
-        runs = [m.run(["run", "no", "wait-exit"])]
-        for how in ("exit", "escape", "close"):
-            runs.append(m.run(["run", "yes", "wait-main", how, "wait-exit"]))
-        after = m.state()
-    for t in runs:
-        if c.driver_ok(t):
-            c.no_box(t)
-            c.exit_code(t, CANCELLED)
-    c.unchanged(before, after)
+    runs = [["run", "no", "wait-exit"]] + [["run", "yes", "wait-main", how, "wait-exit"]
+                                           for how in ("exit", "escape", "close")]
+    for t in c.road("win98", runs):
+        c.outcome(t, CANCELLED)
+    c.changes()
 
 
 @case
 def radio_during_install(c):
-    with c.machine("win98") as m:
-        m.create().put_package()
-        before = m.state()
-        t = m.run(["run", "yes", "wait-main", "click 1003", "wait-progress 10", "radio 1007",
-                   "watch-run", "wait-box", "ok", "wait-exit"])
-        after = m.state()
-    if c.installed(t):
-        watched = [int(p) for p in t.words("progress")]
-        c.check(f"the click resets the bar ({watched})", 0 in watched[1:])
-    installed_98(c, m, before, after)
+    (t,) = c.road("win98", [["run", "yes", "wait-main", "click 1003", "wait-progress 10",
+                             "radio 1007", "watch-run", "wait-box", "ok", "wait-exit"]])
+    c.installed(t, None)
+    watched = [int(p) for p in t.words("progress")]
+    c.check(f"the click resets the bar ({watched})", 0 in watched[1:])
+    c.changes(**INSTALLED_98)
 
 
 @case
 def package_unusable(c):
-    no_setup = script_with(b"[Setup]", b"[Options]")
-    no_floppy_key = script_with(b"FDDInf=NIMBLEFD.INF", b"")
-    roads = [
-        ("no INF", {"NIMBLE.IN_": None, "NIMBLEFD.INF": None}, TABLES[ENGLISH][116]),
-        ("no [Setup]", {"NIMBLE.IN_": no_setup}, MAIN_FIXED_TEXT),
-        ("no driver image", {"NIMBLE.SY_": None}, TABLES[ENGLISH][118]),
-        ("no port driver", {"NIMBLE.PDR": None}, TABLES[ENGLISH][119]),
-        ("no FDDInf", {"NIMBLE.IN_": no_floppy_key}, None),
-    ]
+    roads = [({"NIMBLE.IN_": None, "NIMBLEFD.INF": None}, EN[116]),
+             ({"NIMBLE.IN_": script_with(b"[Setup]", b"[Options]")}, MAIN_FIXED_TEXT),
+             ({"NIMBLE.SY_": None}, EN[118]),
+             ({"NIMBLE.PDR": None}, EN[119]),
+             ({"NIMBLE.IN_": script_with(b"FDDInf=NIMBLEFD.INF", b"")}, None)]
     with c.machine("win98") as m:
-        m.create()
-        before = m.state()
-        for what, changes, text in roads:
-            log(f"-- {what}")
-            m.put_package(changes)
-            steps = ["run", "yes", "wait-box", "ok", "wait-exit"] if text else \
-                ["run", "yes", "wait-exit"]
-            t = m.run(steps, deadline=40)
-            if c.driver_ok(t):
-                if text:
-                    c.box(t, text, "stop")
-                else:
-                    c.no_box(t)
-                c.exit_code(t, UNUSABLE)
-        after = m.state()
-    c.unchanged(before, after)
+        c.before = m.create().state()
+        for changes, text in roads:
+            log(f"-- without {text}")
+            t = m.put_package(changes).run(BOX if text else ["run", "yes", "wait-exit"], 40)
+            c.outcome(t, UNUSABLE, text)
+        c.after = m.state()
+    c.changes()
 
 
 @case
 def install_failure(c):
     # Another program holds the installed image open: the copy over it fails.
-    with c.machine("win98") as m:
-        m.create().put_package()
-        m.put("system32/drivers/NIMBLE.SYS", OLD_IMAGE)
-        before = m.state()
-        t = m.run(["hold C:\\windows\\system32\\drivers\\NIMBLE.SYS"] + INSTALL_STEPS)
-        after = m.state()
-    if c.driver_ok(t):
-        c.box(t, TABLES[ENGLISH][112], "stop")
-        c.exit_code(t, FAILED)
+    (t,) = c.road("win98", [["hold C:\\windows\\system32\\drivers\\NIMBLE.SYS"] + INSTALL],
+                  prepare=lambda m: m.put("system32/drivers/NIMBLE.SYS", OLD_IMAGE))
+    c.outcome(t, FAILED, EN[112])
     # The rest of the install is done; the old image is kept whole.
-    c.changes(before, after, added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
-              removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN"])
-    c.content(m, "system32/drivers/NIMBLE.SYS", OLD_IMAGE)
+    c.changes(added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
+              removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN"], path=OTHER_PATH,
+              files={"system32/drivers/NIMBLE.SYS": OLD_IMAGE})
 
 
 def main():
@@ -554,10 +412,10 @@ def main():
                 CASES[name](c)
         except Exception as error:  # a broken machine is a failed case too
             c.failures.append(f"{type(error).__name__}: {error}")
-        seconds = time.monotonic() - started
         for failure in c.failures:
             log(f"FAIL {name}: {failure}")
-        log(f"== {name}: {'failed' if c.failures else 'passed'} in {seconds:.1f} s")
+        log(f"== {name}: {'failed' if c.failures else 'passed'} in "
+            f"{time.monotonic() - started:.1f} s")
         failed += bool(c.failures)
     return 1 if failed else 0
 

@@ -2,16 +2,16 @@
 // top-level dialog frame whose first child is the current page (a child
 // dialog showing the device description), with Back, Next, Finish and Cancel
 // buttons whose states follow the page. Pages: welcome (Next), installing
-// (nothing to press; moves on by itself after 1.5 s, and may open a second
-// dialog showing the description, with the button 5303), done (Finish).
+// (nothing to press; moves on by itself after 1.5 s, and opens a second
+// dialog showing the description, with the button 5303, that closes when
+// pressed), done (Finish).
 //
-//   wizard_standin DESCRIPTION REPORT [--prompt=close|stay] [--no-finish]
+//   wizard_standin DESCRIPTION REPORT
 //
 // Every command it handles is appended to the REPORT file, one word a line
 // ("next", "next-refused", "finish", "continue"). It ends after Finish.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/win32/win32_api.h"
@@ -40,21 +40,15 @@ const Page kPages[] = {
 };
 constexpr int kPageCount = 3;
 
-struct Options {
-    std::string description;
-    std::string report;
-    std::string prompt = "none";
-    bool finishButton = true;
-};
-
-Options options;
+std::string description;
+std::string report;
 HWND frame = nullptr;
 HWND page = nullptr;
 HWND prompt = nullptr;
 int pageIndex = 0;
 
 void Report(const char* event) {
-    FILE* file = std::fopen(options.report.c_str(), "a");
+    FILE* file = std::fopen(report.c_str(), "a");
     if (file != nullptr) {
         std::fprintf(file, "%s\n", event);
         std::fclose(file);
@@ -91,10 +85,8 @@ INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) {
 INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_COMMAND && LOWORD(wParam) == kContinue) {
         Report("continue");
-        if (options.prompt == "close") {
-            DestroyWindow(dialog);
-            prompt = nullptr;
-        }
+        DestroyWindow(dialog);
+        prompt = nullptr;
         return TRUE;
     }
     return FALSE;
@@ -104,7 +96,7 @@ void OpenPrompt() {
     prompt = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, PromptProc);
     SetWindowTextA(prompt, "Hardware Installation");
     MakeControl(prompt, "Static",
-                "The software you are installing for this hardware:\r\n" + options.description +
+                "The software you are installing for this hardware:\r\n" + description +
                     "\r\nhas not passed Windows Logo testing.",
                 1001, 10);
     MakeControl(prompt, "Button", "&Continue Anyway", kContinue, 60);
@@ -124,11 +116,9 @@ void ShowButton(int id, bool enabled, bool shown) {
 void ShowPage(int index) {
     pageIndex = index;
     ShowButton(kNext, kPages[index].next, kPages[index].nextShown);
-    if (options.finishButton) {
-        ShowButton(kFinish, kPages[index].finish, kPages[index].finish);
-    }
+    ShowButton(kFinish, kPages[index].finish, kPages[index].finish);
     HWND shown = MakeDialog(frame, WS_CHILD | DS_CONTROL | WS_VISIBLE, PageProc);
-    MakeControl(shown, "Static", kPages[index].text + options.description, 1000 + index, 10);
+    MakeControl(shown, "Static", kPages[index].text + description, 1000 + index, 10);
     // The page in front: the frame's first child, as a property sheet keeps it.
     SetWindowPos(shown, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (page != nullptr) {
@@ -137,9 +127,7 @@ void ShowPage(int index) {
     page = shown;
     if (index == 1) {
         SetTimer(frame, kInstallTimer, kInstallMs, nullptr);
-        if (options.prompt != "none") {
-            OpenPrompt();
-        }
+        OpenPrompt();
     }
 }
 
@@ -173,23 +161,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (__argc < 3) {
         return 2;
     }
-    options.description = __argv[1];
-    options.report = __argv[2];
-    for (int i = 3; i < __argc; ++i) {
-        if (std::strncmp(__argv[i], "--prompt=", 9) == 0) {
-            options.prompt = __argv[i] + 9;
-        } else if (std::strcmp(__argv[i], "--no-finish") == 0) {
-            options.finishButton = false;
-        }
-    }
+    description = __argv[1];
+    report = __argv[2];
 
     frame = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, FrameProc);
     SetWindowTextA(frame, "Found New Hardware Wizard");
     MakeControl(frame, "Button", "< &Back", kBack, 200);
     MakeControl(frame, "Button", "&Next >", kNext, 200);
-    if (options.finishButton) {
-        MakeControl(frame, "Button", "Finish", kFinish, 200);
-    }
+    MakeControl(frame, "Button", "Finish", kFinish, 200);
     MakeControl(frame, "Button", "Cancel", IDCANCEL, 200);
     ShowPage(0);
 
