@@ -10,6 +10,7 @@ the driver's last step and a screenshot of the screen at that moment.
 """
 
 import argparse
+import functools
 import subprocess
 import sys
 import time
@@ -56,9 +57,9 @@ OLD_DEVICES = [
 OTHER_DEVICE = ("USB\\VID_0BDA&PID_0151\\8&1&0", USB_CLASS)
 
 
-def script_with(old, new, data=SCRIPT):
-    assert old in data, old
-    return data.replace(old, new)
+def script_with(old, new):
+    assert old in SCRIPT, old
+    return SCRIPT.replace(old, new)
 
 
 def installed_inf(data=SCRIPT):
@@ -92,33 +93,27 @@ class Case:
         if not condition:
             self.failures.append(what)
 
-    def machine(self, kind, **options):
-        return Machine(self.build, self.name, kind, **options)
-
     def road(self, kind, runs, package=None, prepare=None, **options):
-        """Runs the driver once for each list of steps on one machine of the
-        kind with the package; returns the transcripts."""
-        with self.machine(kind, **options) as m:
+        """One machine of the kind with the package, prepared; the driver runs
+        each list of steps (or each run(m) runs); returns the transcripts."""
+        with Machine(self.build, self.name, kind, **options) as m:
             m.create().put_package(package)
             if prepare:
                 prepare(m)
-            self.before = m.state()
-            transcripts = [m.run(steps) for steps in runs]
-            self.after, self.m = m.state(), m
+            self.before, self.m = m.state(), m
+            transcripts = [run(m) if callable(run) else m.run(run) for run in runs]
+            self.after = m.state()
         return transcripts
 
     def outcome(self, t, code, text=None, icon="stop", caption=EN[BRAND]):
         """The driver ran through; one box with the text and icon, owned by the
         main dialog, or none; the exit code. False when the driver stopped."""
         if t.returncode != 0:
-            self.failures.append(f"the driver stopped: {t.failure()}")
+            self.failures.append(f"the driver stopped: {t.words('FAILED')}")
             return False
-        if text is None:
-            self.expect("message boxes", t.quoted("box"), [])
-        else:
-            self.expect("message box", t.quoted("box"), [[caption, text]])
-            self.expect("box owner and icon", t.words("box-owner") + t.words("box-icon"),
-                        ["main", icon])
+        self.expect("message boxes", t.quoted("box"), [[caption, text]] if text else [])
+        self.expect("box owner and icon", t.words("box-owner") + t.words("box-icon"),
+                    ["main", icon] if text else [])
         self.expect("exit code", t.exit_code(), code)
         return True
 
@@ -191,9 +186,8 @@ def win95_without_setupapi(c):
 def winme(c):
     # The sample restricts itself to Windows 98; with Win98Only=0 the short
     # install copies the floppy INF alone.
-    c.outcome(*c.road("winme", [BOX]), REFUSED, EN[105])
-    c.changes()
-    (t,) = c.road("winme", [INSTALL], ANY_SYSTEM)
+    refused, t = c.road("winme", [BOX, lambda m: m.put_package(ANY_SYSTEM).run(INSTALL)])
+    c.outcome(refused, REFUSED, EN[105])
     c.installed(t, [3, 18, 30, 100])
     c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]], [EN[113]])
     c.changes(added=["inf/other/NIMBLEFD.INF"], path=OTHER_PATH,
@@ -203,13 +197,10 @@ def winme(c):
 @case
 def win2k_install(c):
     def prepare(m):
-        for name, data, writable in [("oem3.inf", STALE_INF, True),
-                                     ("oem3.pnf", b"precompiled", False),
-                                     ("oem4.inf", OTHER_INF, True),
-                                     ("oem4.pnf", b"precompiled", True),
-                                     ("DRVIDX.BIN", b"index", True),
-                                     ("DRVDATA.BIN", b"data", True)]:
-            m.put("inf/" + name, data, writable)
+        for name, data in [("oem3.inf", STALE_INF), ("oem3.pnf", b"precompiled"),
+                           ("oem4.inf", OTHER_INF), ("oem4.pnf", b"precompiled"),
+                           ("DRVIDX.BIN", b"index"), ("DRVDATA.BIN", b"data")]:
+            m.put("inf/" + name, data, writable=name != "oem3.pnf")
     c.installed(*c.road("win2k", [INSTALL], ANY_SYSTEM, prepare),
                 [1, 6, 10, 15, 18, 21, 27, 30, 100])
     c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"],
@@ -229,13 +220,11 @@ def winxp_silent_wizard(c):
     # On the XP kind the device data come from the floppy INF, so that INF
     # names the disk here: the wizard shows the disk's description.
     floppy = FLOPPY.replace(b"Vostrel NIMBLEKEY USB Floppy", DESCRIPTION.encode())
-    seen = []
-    with c.machine("winxp") as m:
-        m.create().put_package({**ANY_SYSTEM, "NIMBLEFD.INF": floppy})
-        inf = m.windows / "inf"
-        usbstor = {f"inf/{name}": (inf / name).read_bytes()
-                   for name in ("USBSTOR.INF", "USBSTOR.PNF")}
-        report = m.folder / "wizard-report.txt"
+    seen, usbstor = [], {}
+
+    def run(m):
+        inf, report = m.windows / "inf", m.folder / "wizard-report.txt"
+        usbstor.update({f"inf/{n}": (inf / n).read_bytes() for n in ("USBSTOR.INF", "USBSTOR.PNF")})
         report.unlink(missing_ok=True)
 
         def look():
@@ -243,12 +232,12 @@ def winxp_silent_wizard(c):
             seen.extend(["aside"] if {"USBSTOR.I3S", "USBSTOR.P3S"} <= names
                         and "USBSTOR.INF" not in names else [])
 
-        c.before = m.state()
-        standin = (f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" "
-                   f"\"{unix_to_wine(report)}\"")
-        t = m.run([f"spawn {standin}", "wait-title Found New Hardware Wizard", "run /S", "yes",
-                   "wait-exit"], watch=look)
-        c.after, c.m = m.state(), m
+        standin = f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" \"{unix_to_wine(report)}\""
+        return m.run([f"spawn {standin}", "wait-title Found New Hardware Wizard", "run /S", "yes",
+                      "wait-exit"], watch=look)
+
+    (t,) = c.road("winxp", [run], {**ANY_SYSTEM, "NIMBLEFD.INF": floppy})
+    report = c.m.folder / "wizard-report.txt"
     c.outcome(t, COMPLETED)
     handled = report.read_text().split() if report.exists() else []
     c.check(f"the wizard answered and finished ({handled})",
@@ -259,7 +248,7 @@ def winxp_silent_wizard(c):
 
 # -- Roads of the Windows 98 machine -----------------------------------------
 
-def language_case(c, language, locale, tag):
+def language_case(language, locale, tag, c):
     T = TABLES[language]
     steps = ["run", "wait-agreement", f"screenshot agreement-{tag}", "yes", "wait-main",
              "read-captions", f"screenshot main-{tag}", "click 1003", "wait-progress 10",
@@ -268,13 +257,10 @@ def language_case(c, language, locale, tag):
     (t,) = c.road("win98", [steps], locale=locale)
     if not c.outcome(t, COMPLETED, T[129], "information", caption=T[BRAND]):
         return
-    c.expect("title and captions", t.quoted("title") + t.quoted("text 1011") +
-             t.quoted("text 1006") + t.quoted("text 1007") + t.quoted("text 1003") +
-             t.quoted("text 2") + t.quoted("text 1014"),
-             [[T[n]] for n in (BRAND, 124, 125, 126, 127, 128, 103)])
-    # The instruction, program name and About text are English in every table.
-    for string in (103, BRAND, BRAND + 2):
-        c.expect(f"string {string} in English", T[string], EN[string])
+    c.expect("title and captions", [t.quoted(w) for w in ("title", "text 1011", "text 1006",
+                                                          "text 1007", "text 1003", "text 2",
+                                                          "text 1014")],
+             [[[T[n]]] for n in (BRAND, 124, 125, 126, 127, 128, 103)])
     c.expect("status texts", [s[0] for s in t.quoted("status") if s[0]], [T[113], T[109]])
     c.expect("About box", t.quoted("about") + [t.words("about-owner")],
              [[T[101] + T[BRAND], T[BRAND + 2], "OK"], ["main"]])
@@ -282,12 +268,11 @@ def language_case(c, language, locale, tag):
     c.changes(**INSTALLED_98)
 
 
-for _language, _locale, _tag, _name in [
-        (1033, None, "en", "english"), (1028, "zh_TW.UTF-8", "zh-TW", "traditional_chinese"),
-        (1041, "ja_JP.UTF-8", "ja", "japanese"), (2052, "zh_CN.UTF-8", "zh-CN",
-                                                  "simplified_chinese")]:
-    CASES[f"install_{_name}"] = (lambda language, locale, tag: lambda c: language_case(
-        c, language, locale, tag))(_language, _locale, _tag)
+for _name, *_language in [("english", 1033, None, "en"),
+                          ("traditional_chinese", 1028, "zh_TW.UTF-8", "zh-TW"),
+                          ("japanese", 1041, "ja_JP.UTF-8", "ja"),
+                          ("simplified_chinese", 2052, "zh_CN.UTF-8", "zh-CN")]:
+    CASES[f"install_{_name}"] = functools.partial(language_case, *_language)
 
 
 @case
@@ -362,13 +347,10 @@ def package_unusable(c):
              ({"NIMBLE.SY_": None}, EN[118]),
              ({"NIMBLE.PDR": None}, EN[119]),
              ({"NIMBLE.IN_": script_with(b"FDDInf=NIMBLEFD.INF", b"")}, None)]
-    with c.machine("win98") as m:
-        c.before = m.create().state()
-        for changes, text in roads:
-            log(f"-- without {text}")
-            t = m.put_package(changes).run(BOX if text else ["run", "yes", "wait-exit"], 40)
-            c.outcome(t, UNUSABLE, text)
-        c.after = m.state()
+    runs = [lambda m, changes=changes, text=text: m.put_package(changes).run(
+        BOX if text else ["run", "yes", "wait-exit"], 40) for changes, text in roads]
+    for t, (_, text) in zip(c.road("win98", runs), roads):
+        c.outcome(t, UNUSABLE, text)
     c.changes()
 
 

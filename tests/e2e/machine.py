@@ -7,6 +7,7 @@ Used by the end-to-end cases (cases.py) and by scripts/run-sample.
 
 import argparse
 import ast
+import collections
 import contextlib
 import fcntl
 import hashlib
@@ -16,13 +17,14 @@ import shutil
 import subprocess
 import sys
 import threading
+import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 PACKAGE = ROOT / "examples" / "package"
 
 # Bumped whenever what a template holds changes, so old templates are made anew.
-TEMPLATE_RECIPE = "e2e-template 7"
+TEMPLATE_RECIPE = "e2e-template 8"
 
 ENUM_KEY = "system\\currentcontrolset\\enum\\"
 VERSION_KEY = "software\\microsoft\\windows\\currentversion"
@@ -87,26 +89,17 @@ class Display:
             self.process.wait()
 
 
-def wine_env(prefix, display, arch, locale=None, locales_dir=None, dll_overrides=()):
+def wine_env(prefix, display, arch, dll_overrides=()):
     """The environment of a Wine of the image's kind: 32-bit Wine for the i686
     images, 64-bit Wine for their x86_64 twins."""
-    env = {k: v for k, v in os.environ.items()
-           if k not in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE", "LOCPATH")}
-    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
+    env = dict(os.environ, WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
                WINEDLLOVERRIDES=";".join(("mscoree,mshtml=",) + tuple(dll_overrides)),
-               DISPLAY=display, LANG=locale or "C.UTF-8")
+               DISPLAY=display, LANG="C.UTF-8")
+    for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE", "LOCPATH"):
+        env.pop(name, None)
     if arch == "x86_64":
         env.update(WINEARCH="win64",
                    PATH=str(ROOT / "scripts" / "wine64") + os.pathsep + env.get("PATH", ""))
-    if locale:
-        # A glibc locale this machine may not have, compiled once.
-        with locked(locales_dir / ".lock"):
-            if not (locales_dir / locale / "LC_CTYPE").exists():
-                subprocess.run(["localedef", "-i", locale.split(".")[0], "-f", "UTF-8",
-                                str(locales_dir / locale)], capture_output=True)
-        if not (locales_dir / locale / "LC_CTYPE").exists():
-            raise RuntimeError(f"cannot make the locale {locale} (is 'locales' installed?)")
-        env["LOCPATH"] = str(locales_dir)
     return env
 
 
@@ -150,33 +143,29 @@ def make_template(prefix, kind, desktop, env):
     # bring CJK glyphs skip bitmap fonts.
     for font in Path("/usr/share/wine/fonts").glob("*.ttf"):
         shutil.copy2(font, windows / "Fonts" / font.name)
-    (windows / "system32" / "drivers").mkdir(parents=True, exist_ok=True)
-    if kind in ("win95", "win98", "winme"):
-        (windows / "system" / "iosubsys").mkdir(parents=True, exist_ok=True)
-        (windows / "inf" / "other").mkdir(parents=True, exist_ok=True)
-        write_file(windows / "inf" / "DRVIDX.BIN", b"driver database index\r\n")
-        write_file(windows / "inf" / "DRVDATA.BIN", b"driver database data\r\n")
-    else:
-        write_file(windows / "inf" / "USBSTOR.INF", b"; USB mass storage INF\r\n")
-        write_file(windows / "inf" / "USBSTOR.PNF", b"precompiled USB mass storage INF\r\n")
+    ninety_eight = kind in ("win95", "win98", "winme")
+    for folder in ["system32/drivers"] + ["system/iosubsys", "inf/other"] * ninety_eight:
+        (windows / folder).mkdir(parents=True, exist_ok=True)
+    for name, data in ([("DRVIDX.BIN", b"driver database index\r\n"),
+                        ("DRVDATA.BIN", b"driver database data\r\n")] if ninety_eight else
+                       [("USBSTOR.INF", b"; USB mass storage INF\r\n"),
+                        ("USBSTOR.PNF", b"precompiled USB mass storage INF\r\n")]):
+        write_file(windows / "inf" / name, data)
 
 
 def copy_prefix(source, target):
     """A copy of a prefix. The system32 and winsxs files, which nothing here
     writes, are hard links; the rest, the driver folder included, real copies."""
+    def copy(src, dst):
+        rel = Path(src).relative_to(source).as_posix()
+        linked = rel.startswith(("drive_c/windows/system32/", "drive_c/windows/winsxs/"))
+        if linked and not rel.startswith("drive_c/windows/system32/drivers/"):
+            os.link(src, dst)
+        else:
+            shutil.copy2(src, dst)
+
     shutil.rmtree(target, ignore_errors=True)
-    windows = target / "drive_c" / "windows"
-    windows.mkdir(parents=True)
-    for entry in [*source.iterdir(), *(source / "drive_c").iterdir()]:
-        if entry.name not in ("drive_c", "windows"):
-            dest = target if entry.parent == source else target / "drive_c"
-            subprocess.run(["cp", "-a", str(entry), str(dest)], check=True)
-    for entry in (source / "drive_c" / "windows").iterdir():
-        flags = "-al" if entry.name in ("system32", "winsxs") else "-a"
-        subprocess.run(["cp", flags, str(entry), str(windows)], check=True)
-    shutil.rmtree(windows / "system32" / "drivers")
-    subprocess.run(["cp", "-a", str(source / "drive_c" / "windows" / "system32" / "drivers"),
-                    str(windows / "system32")], check=True)
+    shutil.copytree(source, target, symlinks=True, copy_function=copy)
 
 
 class State:
@@ -219,25 +208,20 @@ class State:
 
     def report(self, later):
         added, removed, changed = self.diff(later)
-        lines = [f"added    {later.names[p]}" for p in added]
-        lines += [f"changed  {later.names[p]}" for p in changed]
-        lines += [f"removed  {self.names[p]}" for p in removed]
-        lines += [f"device entry removed  {d}" for d in sorted(set(self.devices) -
-                                                                set(later.devices))]
-        lines += [f"device entry added    {d}" for d in sorted(set(later.devices) -
-                                                                set(self.devices))]
+        lines = [f"{what:8} {names[p]}" for what, paths, names in (
+            ("added", added, later.names), ("changed", changed, later.names),
+            ("removed", removed, self.names)) for p in paths]
+        for what, devices in (("removed", set(self.devices) - set(later.devices)),
+                              ("added  ", set(later.devices) - set(self.devices))):
+            lines += [f"device entry {what}  {d}" for d in sorted(devices)]
         if self.other_device_path != later.other_device_path:
             lines.append(f"OtherDevicePath  {self.other_device_path or '(not set)'} -> "
                          f"{later.other_device_path or '(not set)'}")
         return lines or ["nothing changed"]
 
 
-class Transcript:
+class Transcript(collections.namedtuple("Transcript", "lines returncode")):
     """The driver's lines, with readers for the ones the checks need."""
-
-    def __init__(self, lines, returncode):
-        self.lines = lines
-        self.returncode = returncode
 
     def words(self, word):
         return [line[len(word) + 1:] for line in self.lines if line.startswith(word + " ")]
@@ -250,9 +234,6 @@ class Transcript:
     def exit_code(self):
         codes = self.words("exit-code")
         return int(codes[-1]) if codes else None
-
-    def failure(self):
-        return next((line for line in self.lines if line.startswith("FAILED")), None)
 
 
 class Machine:
@@ -287,8 +268,7 @@ class Machine:
         self.display.close()
 
     def env(self):
-        return wine_env(self.prefix, self.display.name, self.arch, self.locale,
-                        self.e2e / "locales", self.dll_overrides)
+        return wine_env(self.prefix, self.display.name, self.arch, self.dll_overrides)
 
     @staticmethod
     def stop_wine(env):
@@ -365,10 +345,16 @@ class Machine:
         env = self.env()
         command = ["wine", str(self.build / "tests" / "e2e" / "setupdriver.exe"),
                    "--setup", self.setup_path, "--deadline", str(deadline)] + list(steps)
+        if self.locale:
+            # Wine takes the system's language and code page from the locale,
+            # made once.
+            command = [str(ROOT / "tests" / "win32res" / "run-in-locale"), self.locale,
+                       str(self.e2e / "locales")] + command
+            with locked(self.e2e / "locales.lock"):
+                subprocess.run(command[:3] + ["true"], check=True)
         with open(self.folder / "wine-stderr.txt", "ab") as errors:
             driver = subprocess.Popen(command, env=env, stdin=subprocess.PIPE,
                                       stdout=subprocess.PIPE, stderr=errors, cwd=self.folder)
-        stop = threading.Event()
         lines = []
 
         def read():
@@ -382,25 +368,20 @@ class Machine:
                         driver.stdin.write(b"\n")
                         driver.stdin.flush()
 
-        def loop():
-            while not stop.wait(0.05):
-                watch()
-
         # Programs the driver started keep its output open while they run.
-        threads = [threading.Thread(target=f, daemon=True) for f in (read, watch and loop)
-                   if f]
-        for thread in threads:
-            thread.start()
-        driver.wait()
-        stop.set()
+        reader = threading.Thread(target=read, daemon=True)
+        reader.start()
+        while driver.poll() is None:
+            time.sleep(0.05)
+            if watch:
+                watch()
         if driver.returncode != 0:
-            threads[0].join(timeout=2)
+            reader.join(timeout=2)
             self.display.screenshot(self.folder / "failure.png")
             log(f"  the driver failed; the screen then: {self.folder / 'failure.png'}")
         # Everything ends; the server writes the registry as it goes.
         self.stop_wine(env)
-        for thread in threads:
-            thread.join()
+        reader.join()
         return Transcript(lines, driver.returncode)
 
 
@@ -431,15 +412,12 @@ def main_sample(argv):
                  "ok", "wait-exit"])
             code = transcript.exit_code() if transcript.returncode == 0 else None
         after = machine.state()
-    print(f"\nThe machine: {machine.prefix} (Windows 98; C:\\NIMBLE holds the package)")
-    print("What changed under C:\\windows and in the registry:")
-    for line in before.report(after):
-        print("  " + line)
-    print(f"OtherDevicePath: {after.other_device_path}")
-    shots = sorted(folder.glob("*.png"))
-    if shots:
-        print("Screenshots:\n" + "\n".join(f"  {shot}" for shot in shots))
-    print(f"Setup.exe exit code: {code}")
+    shots = "".join(f"\n  {shot}" for shot in sorted(folder.glob("*.png")))
+    print(f"\nThe machine: {machine.prefix} (Windows 98; C:\\NIMBLE holds the package)\n"
+          "What changed under C:\\windows and in the registry:\n"
+          + "".join(f"  {line}\n" for line in before.report(after))
+          + f"OtherDevicePath: {after.other_device_path}\n"
+          + (f"Screenshots:{shots}\n" if shots else "") + f"Setup.exe exit code: {code}")
     return 0 if code is not None else 1
 
 

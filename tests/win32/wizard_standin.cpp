@@ -22,54 +22,40 @@ constexpr int kBack = 12323;
 constexpr int kNext = 12324;
 constexpr int kFinish = 12325;
 constexpr int kContinue = 5303;
-constexpr int kStop = 5304;
 constexpr UINT_PTR kInstallTimer = 1;
 constexpr UINT kInstallMs = 1500;
 
-struct Page {
+const struct {
     const char* text;
     bool next;
     bool nextShown;
     bool finish;
-};
-
-const Page kPages[] = {
+} kPages[] = {
     {"This wizard helps you install software for:\r\n", true, true, false},
     {"Please wait while the wizard installs the software...\r\n", false, true, false},
     {"The wizard has finished installing the software for:\r\n", false, false, true},
 };
-constexpr int kPageCount = 3;
 
 std::string description;
 std::string report;
 HWND frame = nullptr;
 HWND page = nullptr;
-HWND prompt = nullptr;
 int pageIndex = 0;
 
 void Report(const char* event) {
-    FILE* file = std::fopen(report.c_str(), "a");
-    if (file != nullptr) {
+    if (FILE* file = std::fopen(report.c_str(), "a")) {
         std::fprintf(file, "%s\n", event);
         std::fclose(file);
     }
 }
 
-// An empty dialog template: the dialog class, no menu, no title, no controls.
-struct EmptyTemplate {
-    DLGTEMPLATE header;
-    WORD menu;
-    WORD windowClass;
-    WORD title;
-};
-
 HWND MakeDialog(HWND parent, DWORD style, DLGPROC proc) {
-    EmptyTemplate dialogTemplate = {};
-    dialogTemplate.header.style = style;
-    dialogTemplate.header.cx = 300;
-    dialogTemplate.header.cy = 180;
-    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.header, parent,
-                                      proc, 0);
+    // An empty template: the dialog class, no menu, no title, no controls.
+    struct {
+        DLGTEMPLATE header;
+        WORD menuClassTitle[3];
+    } empty = {{style, 0, 0, 0, 0, 300, 180}, {}};
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &empty.header, parent, proc, 0);
 }
 
 HWND MakeControl(HWND parent, const char* className, const std::string& text, int id, int y) {
@@ -86,21 +72,20 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_COMMAND && LOWORD(wParam) == kContinue) {
         Report("continue");
         DestroyWindow(dialog);
-        prompt = nullptr;
         return TRUE;
     }
     return FALSE;
 }
 
 void OpenPrompt() {
-    prompt = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, PromptProc);
+    HWND prompt = MakeDialog(nullptr, WS_POPUP | WS_CAPTION | WS_VISIBLE, PromptProc);
     SetWindowTextA(prompt, "Hardware Installation");
     MakeControl(prompt, "Static",
                 "The software you are installing for this hardware:\r\n" + description +
                     "\r\nhas not passed Windows Logo testing.",
                 1001, 10);
     MakeControl(prompt, "Button", "&Continue Anyway", kContinue, 60);
-    MakeControl(prompt, "Button", "&STOP Installation", kStop, 110);
+    MakeControl(prompt, "Button", "&STOP Installation", 5304, 110);
 }
 
 void ShowButton(int id, bool enabled, bool shown) {
@@ -121,9 +106,8 @@ void ShowPage(int index) {
     MakeControl(shown, "Static", kPages[index].text + description, 1000 + index, 10);
     // The page in front: the frame's first child, as a property sheet keeps it.
     SetWindowPos(shown, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (page != nullptr) {
+    if (page != nullptr)
         DestroyWindow(page);
-    }
     page = shown;
     if (index == 1) {
         SetTimer(frame, kInstallTimer, kInstallMs, nullptr);
@@ -137,17 +121,15 @@ INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         ShowPage(pageIndex + 1);
         return TRUE;
     }
-    if (message != WM_COMMAND) {
+    if (message != WM_COMMAND)
         return FALSE;
-    }
     int id = LOWORD(wParam);
     // A page refuses what its buttons do not offer.
     if (id == kNext) {
-        bool offered = kPages[pageIndex].next && pageIndex + 1 < kPageCount;
+        bool offered = kPages[pageIndex].next;
         Report(offered ? "next" : "next-refused");
-        if (offered) {
+        if (offered)
             ShowPage(pageIndex + 1);
-        }
     } else if (id == kFinish && kPages[pageIndex].finish) {
         Report("finish");
         PostQuitMessage(0);
@@ -158,9 +140,8 @@ INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    if (__argc < 3) {
+    if (__argc < 3)
         return 2;
-    }
     description = __argv[1];
     report = __argv[2];
 

@@ -68,65 +68,53 @@ const Row kRows[] = {
     {100, IDOK, "BUTTON", "OK", 200, 7, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
 };
 
-// Reads a DLGTEMPLATE and its DLGITEMTEMPLATEs (see the platform documentation).
-struct Reader {
-    const BYTE* base;
-    const BYTE* at;
-
-    int Word() {
-        WORD w;
-        std::memcpy(&w, at, 2);
-        at += 2;
-        return w;
-    }
-    int Short() { return static_cast<short>(Word()); }
-    DWORD Dword() {
-        DWORD low = DWORD(Word());
-        return low | DWORD(Word()) << 16;
-    }
-    // A text, or a resource number or predefined class after 0xFFFF; class
-    // names in capitals, as the dialog manager matches them.
-    std::string Text(bool isClass = false) {
-        static const char* const kClasses[] = {"BUTTON", "EDIT", "STATIC"};
-        int first = Word();
-        if (first == 0xFFFF) {
-            int number = Word();
-            return isClass && number >= 0x80 && number <= 0x82 ? kClasses[number - 0x80]
-                                                               : "#" + std::to_string(number);
-        }
-        std::string text;
-        for (int c = first; c != 0; c = Word())
-            text += char(isClass ? std::toupper(c) : c);
-        return text;
-    }
-};
-
+// A DLGTEMPLATE and its DLGITEMTEMPLATEs (see the platform documentation).
 std::vector<Row> Compiled(int dialog) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(dialog), MAKEINTRESOURCEA(5));
+    const BYTE* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    const BYTE* at = base;
+    auto word = [&] {
+        WORD w;
+        std::memcpy(&w, at, 2);
+        at += 2;
+        return static_cast<short>(w);
+    };
+    auto dword = [&] { return DWORD(WORD(word())) | DWORD(WORD(word())) << 16; };
+    // A text, or a number or predefined class after 0xFFFF; class names in
+    // capitals, as the dialog manager matches them.
+    auto text = [&](bool isClass) {
+        static const char* const kClasses[] = {"BUTTON", "EDIT", "STATIC"};
+        std::string out;
+        for (int c = WORD(word()); c != 0; c = WORD(word())) {
+            if (c == 0xFFFF) {
+                int n = word();
+                return isClass && n >= 0x80 && n <= 0x82 ? kClasses[n - 0x80]
+                                                         : "#" + std::to_string(n);
+            }
+            out += char(isClass ? std::toupper(c) : c);
+        }
+        return out;
+    };
     if (found == nullptr)
         return {};
-    auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-    Reader r{base, base};
-    Row frame{dialog, dialog, "", "", 0, 0, 0, 0, r.Dword(), r.Dword()};
-    int count = r.Word();
-    frame.x = r.Short(), frame.y = r.Short(), frame.cx = r.Short(), frame.cy = r.Short();
-    r.Text();  // menu
-    r.Text();  // class
-    frame.text = r.Text();
+    Row frame{dialog, dialog, "", "", 0, 0, 0, 0, dword(), dword()};
+    int count = word();
+    frame.x = word(), frame.y = word(), frame.cx = word(), frame.cy = word();
+    text(false), text(false);  // menu, class
+    frame.text = text(false);
     if (frame.style & DS_SETFONT) {
-        std::string points = std::to_string(r.Word());
-        frame.kind = r.Text() + " " + points;
+        std::string points = std::to_string(word());
+        frame.kind = text(false) + " " + points;
     }
     std::vector<Row> rows{frame};
     for (int i = 0; i < count; ++i) {
-        r.at = base + ((r.at - base + 3) & ~3);
-        Row c{dialog, 0, "", "", 0, 0, 0, 0, r.Dword(), r.Dword()};
-        c.x = r.Short(), c.y = r.Short(), c.cx = r.Short(), c.cy = r.Short();
-        c.id = r.Short();
-        c.kind = r.Text(true);
-        c.text = r.Text();
-        r.at += r.Word();  // creation data
+        at = base + ((at - base + 3) & ~3);
+        Row c{dialog, 0, "", "", 0, 0, 0, 0, dword(), dword()};
+        c.x = word(), c.y = word(), c.cx = word(), c.cy = word(), c.id = word();
+        c.kind = text(true);
+        c.text = text(false);
+        at += word();  // creation data
         rows.push_back(c);
     }
     return rows;

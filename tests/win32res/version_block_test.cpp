@@ -23,18 +23,18 @@ TEST(VersionBlock, ShowsTheReleasesVersionAndTexts) {
         return VerQueryValueA(data.data(), key.c_str(), &value, &size) ? value : nullptr;
     };
 
+    // The fixed part: versions 2.0.2.0 and 1.0.3.0, flags, system, type; then
+    // one block, US English in Unicode.
     auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query("\\"));
-    ASSERT_NE(fixed, nullptr);
+    auto* translation = static_cast<DWORD*>(query("\\VarFileInfo\\Translation"));
+    ASSERT_TRUE(fixed && translation);
     EXPECT_EQ(
         std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS,
                             fixed->dwProductVersionMS, fixed->dwProductVersionLS,
-                            fixed->dwFileFlags, fixed->dwFileOS, fixed->dwFileType}),
+                            fixed->dwFileFlags, fixed->dwFileOS, fixed->dwFileType, *translation}),
         std::vector<DWORD>({0x00020000, 0x00020000, 0x00010000, 0x00030000,
-                            VS_FF_PRIVATEBUILD | VS_FF_SPECIALBUILD, VOS__WINDOWS32, VFT_APP}));
-    // One block, US English in Unicode.
-    auto* translation = static_cast<WORD*>(query("\\VarFileInfo\\Translation"));
-    ASSERT_NE(translation, nullptr);
-    EXPECT_EQ(translation[0] | translation[1] << 16, 0x04B00409);
+                            VS_FF_PRIVATEBUILD | VS_FF_SPECIALBUILD, VOS__WINDOWS32, VFT_APP,
+                            0x04B00409}));
 
     const std::string& about = StringTable(1033).at(BRAND_GROUP_FIRST_ID + 2);
     const std::pair<const char*, std::string> rows[] = {

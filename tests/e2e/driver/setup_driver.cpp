@@ -1,7 +1,7 @@
 // Plays the user of Setup.exe: starts it, finds its dialogs, reads what they
 // show, presses their buttons, and prints what it saw as plain lines.
 //
-//   setupdriver --setup PATH [--deadline SECONDS] STEP...
+//   setupdriver --setup PATH --deadline SECONDS STEP...
 //
 // Steps (one argument each, "click 1003"):
 //   run [ARGS]        start Setup.exe with ARGS
@@ -49,7 +49,6 @@ std::string setupPath;
 DWORD deadline = 0;
 PROCESS_INFORMATION setup = {};
 bool started = false;
-bool exitReported = false;
 std::string currentStep;
 
 void Line(const std::string& text) {
@@ -59,21 +58,16 @@ void Line(const std::string& text) {
 
 // A window text of the system's code page as a quoted UTF-8 literal.
 std::string Quoted(const std::string& ansi) {
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], int(wide.size()))));
-    std::string utf8(wide.size() * 3, '\0');
-    utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(
-        CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], int(utf8.size()), 0, 0)));
+    std::vector<wchar_t> wide(ansi.size() + 1);
+    int units = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), int(wide.size()));
+    std::vector<char> utf8(wide.size() * 3);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), int(utf8.size()), 0, 0);
     std::string out = "\"";
-    for (char c : utf8) {
-        const char* escaped = c == '\n'   ? "\\n"
-                              : c == '\r' ? "\\r"
-                              : c == '\t' ? "\\t"
-                              : c == '"'  ? "\\\""
-                              : c == '\\' ? "\\\\"
-                                          : nullptr;
-        out += escaped != nullptr ? std::string(escaped) : std::string(1, c);
+    for (const char* c = utf8.data(); *c != 0; ++c) {
+        char escaped[8] = {*c};
+        if (*c == '"' || *c == '\\' || (*c >= 0 && *c < ' '))
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", *c);
+        out += escaped;
     }
     return out + "\"";
 }
@@ -87,52 +81,38 @@ std::string TextOf(HWND window) {
 // Polls `found` until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& found) {
     while (!found()) {
-        if (static_cast<LONG>(deadline - GetTickCount()) <= 0) {
+        if (static_cast<LONG>(deadline - GetTickCount()) <= 0)
             return false;
-        }
         Sleep(10);
     }
     return true;
 }
 
-bool Shown(HWND window) {
-    return IsWindowVisible(window) != FALSE;
+bool Gone(HWND window) {
+    return !IsWindow(window) || !IsWindowVisible(window);
 }
 
-bool Has(HWND dialog, int id) {
-    return GetDlgItem(dialog, id) != nullptr;
-}
-
-// The first top-level dialog of Setup.exe that passes `test`.
-HWND FindSetupDialog(const std::function<bool(HWND)>& test) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+// Setup.exe's shown top-level dialog that holds control `id`: kAgreementText,
+// kAboutText, or 0 for a message box, which holds none of them; with kStart,
+// the main dialog, also while hidden (it owns the boxes of its start-up).
+HWND SetupDialog(int id) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
         DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (started && process == setup.dwProcessId && test(window)) {
-            return window;
+        GetWindowThreadProcessId(w, &process);
+        bool box =
+            !GetDlgItem(w, kAgreementText) && !GetDlgItem(w, kStart) && !GetDlgItem(w, kAboutText);
+        if (started && process == setup.dwProcessId &&
+            (id == kStart ? GetDlgItem(w, kProgress) != nullptr
+                          : !Gone(w) && (id == 0 ? box : GetDlgItem(w, id) != nullptr))) {
+            return w;
         }
     }
     return nullptr;
 }
 
-HWND Agreement() {
-    return FindSetupDialog([](HWND w) { return Shown(w) && Has(w, kAgreementText); });
-}
-
-// The main dialog, also while hidden (it owns the boxes of its start-up).
 HWND MainDialog() {
-    return FindSetupDialog([](HWND w) { return Has(w, kStart) && Has(w, kProgress); });
-}
-
-HWND AboutBox() {
-    return FindSetupDialog([](HWND w) { return Shown(w) && Has(w, kAboutText); });
-}
-
-HWND MessageBoxWindow() {
-    return FindSetupDialog([](HWND w) {
-        return Shown(w) && !Has(w, kAgreementText) && !Has(w, kStart) && !Has(w, kAboutText);
-    });
+    return SetupDialog(kStart);
 }
 
 // Makes the windows paint and the program hand its drawing to the screen: a
@@ -156,19 +136,23 @@ int Progress(HWND main) {
     return static_cast<int>(SendDlgItemMessageA(main, kProgress, PBM_GETPOS, 0, 0));
 }
 
+// A message box's first static control that shows an icon, or text.
+HWND StaticChild(HWND box, bool icon) {
+    HWND child = nullptr;
+    while ((child = FindWindowExA(box, child, "Static", nullptr)) != nullptr &&
+           ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) != icon) {
+    }
+    return child;
+}
+
 // The icon a message box shows, from its colours on the screen: the stop icon
 // is red, the information icon blue.
 std::string IconKind(HWND box) {
-    HWND icon = nullptr;
-    while ((icon = FindWindowExA(box, icon, "Static", nullptr)) != nullptr &&
-           (GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-    }
+    HWND icon = StaticChild(box, true);
     std::string kind = icon == nullptr ? "none" : "unknown";
     WaitFor([&] {
-        if (icon == nullptr) {
-            return true;
-        }
-        RECT rect;
+        RECT rect = {};
+        GetWindowRect(icon, &rect);
         GetWindowRect(icon, &rect);
         HDC screen = GetDC(nullptr);
         int red = 0;
@@ -182,7 +166,7 @@ std::string IconKind(HWND box) {
         }
         ReleaseDC(nullptr, screen);
         kind = red > 10 && red > blue ? "stop" : blue > 10 ? "information" : "unknown";
-        return kind != "unknown";
+        return icon == nullptr || kind != "unknown";
     });
     return kind;
 }
@@ -202,14 +186,11 @@ bool Start(const std::string& commandLine, PROCESS_INFORMATION* process, const c
 
 bool Agree(bool accept) {
     HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = Agreement()) != nullptr; })) {
+    if (!WaitFor([&] { return (dialog = SetupDialog(kAgreementText)) != nullptr; }))
         return Fail("no agreement dialog");
-    }
     if (currentStep != "wait-agreement") {
         PostClick(GetDlgItem(dialog, accept ? IDOK : IDCANCEL));
-        if (!WaitFor([&] { return !IsWindow(dialog) || !Shown(dialog); })) {
-            return Fail("the agreement dialog stays");
-        }
+        return WaitFor([&] { return Gone(dialog); }) || Fail("the agreement dialog stays");
     }
     return true;
 }
@@ -218,27 +199,22 @@ bool WatchRun(HWND main) {
     std::string status = "\x01";
     int progress = -1;
     bool ended = WaitFor([&] {
-        if (!IsWindow(main)) {
+        if (!IsWindow(main))
             return true;
-        }
         std::string nowStatus = TextOf(GetDlgItem(main, kStatus));
-        if (nowStatus != status) {
+        if (nowStatus != status)
             Line("status " + Quoted(status = nowStatus));
-        }
-        if (Progress(main) != progress) {
+        if (Progress(main) != progress)
             Line("progress " + std::to_string(progress = Progress(main)));
-        }
-        return MessageBoxWindow() != nullptr ||
-               WaitForSingleObject(setup.hProcess, 0) != WAIT_TIMEOUT;
+        return SetupDialog(0) != nullptr || WaitForSingleObject(setup.hProcess, 0) != WAIT_TIMEOUT;
     });
     return ended || Fail("the run does not end");
 }
 
 bool Click(HWND main, int id) {
     HWND button = GetDlgItem(main, id);
-    if (button == nullptr || !IsWindowEnabled(button)) {
+    if (button == nullptr || !IsWindowEnabled(button))
         return Fail("no enabled control " + std::to_string(id));
-    }
     Line("click " + std::to_string(id));
     PostClick(button);
     if (currentStep.rfind("radio", 0) == 0 &&
@@ -256,16 +232,14 @@ bool EndMain(HWND main, const std::string& how) {
     } else {
         PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    return WaitFor([&] { return !IsWindow(main) || !Shown(main); }) ||
-           Fail("the main dialog stays");
+    return WaitFor([&] { return Gone(main); }) || Fail("the main dialog stays");
 }
 
 bool About(HWND main) {
     PostMessageA(main, WM_SYSCOMMAND, 16, 0);
     HWND about = nullptr;
-    if (!WaitFor([&] { return (about = AboutBox()) != nullptr; })) {
+    if (!WaitFor([&] { return (about = SetupDialog(kAboutText)) != nullptr; }))
         return Fail("no About box");
-    }
     Line("about " + Quoted(TextOf(about)) + " " + Quoted(TextOf(GetDlgItem(about, kAboutText))) +
          " " + Quoted(TextOf(GetDlgItem(about, IDOK))));
     Line(std::string("about-owner ") + (GetWindow(about, GW_OWNER) == main ? "main" : "other"));
@@ -274,37 +248,28 @@ bool About(HWND main) {
 
 bool WaitBox() {
     HWND box = nullptr;
-    if (!WaitFor([&] { return (box = MessageBoxWindow()) != nullptr; })) {
+    if (!WaitFor([&] { return (box = SetupDialog(0)) != nullptr; }))
         return Fail("no message box");
-    }
     Settle(box);
-    std::string text;
-    HWND child = nullptr;
-    while (text.empty() && (child = FindWindowExA(box, child, "Static", nullptr)) != nullptr) {
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-            text = TextOf(child);
-        }
-    }
     HWND owner = GetWindow(box, GW_OWNER);
-    Line("box " + Quoted(TextOf(box)) + " " + Quoted(text));
-    Line(std::string("box-owner ") +
-         (owner != nullptr && owner == MainDialog() ? "main" : "other"));
+    Line("box " + Quoted(TextOf(box)) + " " + Quoted(TextOf(StaticChild(box, false))));
+    Line(std::string("box-owner ") + (owner != nullptr && owner == MainDialog() ? "main" : "-"));
     Line("box-icon " + IconKind(box));
     return true;
 }
 
 bool Ok() {
-    HWND box = AboutBox();
-    box = box != nullptr ? box : MessageBoxWindow();
-    if (box == nullptr) {
+    HWND box = SetupDialog(kAboutText);
+    box = box != nullptr ? box : SetupDialog(0);
+    if (box == nullptr)
         return Fail("no box to close");
-    }
     PostClick(GetDlgItem(box, IDOK));
-    return WaitFor([&] { return !IsWindow(box) || !Shown(box); }) || Fail("the box stays");
+    return WaitFor([&] { return Gone(box); }) || Fail("the box stays");
 }
 
 bool Screenshot(const std::string& name) {
-    for (HWND window : {MainDialog(), Agreement(), MessageBoxWindow(), AboutBox()}) {
+    for (HWND window :
+         {MainDialog(), SetupDialog(kAgreementText), SetupDialog(0), SetupDialog(kAboutText)}) {
         Settle(window);
     }
     Line("screenshot " + name);
@@ -315,34 +280,29 @@ bool Screenshot(const std::string& name) {
 
 bool WaitExit() {
     DWORD left = static_cast<DWORD>(std::max<LONG>(0, LONG(deadline - GetTickCount())));
-    if (!started || WaitForSingleObject(setup.hProcess, left) != WAIT_OBJECT_0) {
+    if (!started || WaitForSingleObject(setup.hProcess, left) != WAIT_OBJECT_0)
         return Fail("Setup.exe does not end");
-    }
     DWORD code = 0;
     GetExitCodeProcess(setup.hProcess, &code);
     Line("exit-code " + std::to_string(code));
-    exitReported = true;
     return true;
 }
 
 // Steps on the main dialog, which must be there.
 bool MainStep(const std::string& word, const std::string& arg) {
     HWND main = nullptr;
-    if (!WaitFor([&] { return (main = MainDialog()) != nullptr; })) {
+    if (!WaitFor([&] { return (main = MainDialog()) != nullptr; }))
         return Fail("no main dialog");
-    }
     if (word == "read-captions") {
         Line("title " + Quoted(TextOf(main)));
-        for (int id : {1011, 1006, 1007, kStart, IDCANCEL, 1014}) {
+        for (int id : {1011, 1006, 1007, kStart, IDCANCEL, 1014})
             Line("text " + std::to_string(id) + " " + Quoted(TextOf(GetDlgItem(main, id))));
-        }
         return true;
     } else if (word == "watch-run") {
         return WatchRun(main);
     } else if (word == "wait-progress") {
-        if (!WaitFor([&] { return Progress(main) >= std::atoi(arg.c_str()); })) {
+        if (!WaitFor([&] { return Progress(main) >= std::atoi(arg.c_str()); }))
             return Fail("the bar stays at " + std::to_string(Progress(main)));
-        }
         Line("progress " + std::to_string(Progress(main)));
         return true;
     } else if (word == "click" || word == "radio") {
@@ -374,7 +334,7 @@ bool RunStep(const std::string& step) {
     } else if (word == "wait-title") {
         return WaitFor([&] {
                    HWND window = FindWindowA(nullptr, arg.c_str());
-                   return window != nullptr && Shown(window);
+                   return window != nullptr && !Gone(window);
                }) ||
                Fail("no window titled " + Quoted(arg));
     } else if (word == "hold") {
@@ -387,7 +347,7 @@ bool RunStep(const std::string& step) {
     } else if (word == "wait-main") {
         return WaitFor([&] {
                    HWND main = MainDialog();
-                   return main != nullptr && Shown(main);
+                   return main != nullptr && !Gone(main);
                }) ||
                Fail("no main dialog");
     } else if (word == "wait-box") {
@@ -405,27 +365,13 @@ bool RunStep(const std::string& step) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> steps;
-    DWORD seconds = 120;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--setup" && i + 1 < argc) {
-            setupPath = argv[++i];
-        } else if (arg == "--deadline" && i + 1 < argc) {
-            seconds = static_cast<DWORD>(std::atoi(argv[++i]));
-        } else {
-            steps.push_back(arg);
-        }
-    }
-    deadline = GetTickCount() + seconds * 1000;
-    for (const std::string& step : steps) {
-        if (!RunStep(step)) {
+    if (argc < 5)
+        return 2;
+    setupPath = argv[2];
+    deadline = GetTickCount() + DWORD(std::atoi(argv[4])) * 1000;
+    for (int i = 5; i < argc; ++i) {
+        if (!RunStep(argv[i]))
             return 3;
-        }
-    }
-    if (started && !exitReported) {
-        currentStep = "(end of steps) wait-exit";
-        return WaitExit() ? 0 : 3;
     }
     return 0;
 }
