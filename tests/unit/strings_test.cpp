@@ -32,15 +32,6 @@ TEST(StringTables, ShowNoDeviceTokenWhereNothingReplacesIt) {
     }
 }
 
-TEST(StringTables, TheBuildSelectsABrandGroupNotItsLabelRow) {
-    const auto& english = StringTable(1033);
-    EXPECT_NE(english.at(IDS_PROGRAM_NAME).front(), '.');
-    if (BRAND_GROUP_FIRST_ID != 300) {
-        const std::string& label = english.at(BRAND_GROUP_FIRST_ID - 1);
-        EXPECT_TRUE(label.front() == '.' && label.back() == '.') << label;
-    }
-}
-
 TEST(StringTables, TheAboutTitleHasOneBlankInEnglishAndNoneElsewhere) {
     EXPECT_EQ(StringTable(1033).at(IDS_ABOUTBOX), "About ");
     for (unsigned language : {1028u, 1041u, 2052u}) {
