@@ -9,7 +9,6 @@
 
 #include "platform/fake/fake_wizard.h"
 #include "platform/fake/machine.h"
-#include "resources/resource_ids.h"
 #include "ui/dialog_channel.h"
 
 namespace {
@@ -25,12 +24,6 @@ WizardPage Page(const std::string& text, bool next, bool finish, std::uint64_t a
     page.finishEnabled = page.finishVisible = finish;
     page.advanceAfterMs = advanceMs;
     return page;
-}
-
-fake::WizardScript Pages(std::vector<WizardPage> pages) {
-    fake::WizardScript script;
-    script.pages = std::move(pages);
-    return script;
 }
 
 // A fake machine with our main dialog's channel, and the wizards and device
@@ -68,7 +61,11 @@ struct WizardRig {
 using Given = std::function<void(WizardRig&)>;
 
 Given Wizard(std::vector<WizardPage> pages) {
-    return [pages](WizardRig& r) { r.Given(Pages(pages)); };
+    return [pages](WizardRig& r) {
+        fake::WizardScript script;
+        script.pages = pages;
+        r.Given(script);
+    };
 }
 // The XP wizard with one flag of one of its pages changed.
 Given Xp(std::size_t page, bool WizardPage::*flag, bool value, const char* text = kDescription) {
