@@ -1,421 +1,381 @@
-// The whole program on the fake machine: the agreement, the main dialog's
-// opening, the user's choices, the About box, the link and the exit code.
+// The whole program on the fake machine: how a run opens and ends, and what
+// each road shows and changes, in the order the user and the system meet it.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
-#include <map>
-#include <sstream>
+#include <iterator>
+#include <memory>
+#include <set>
 #include <string>
 
-#include "app/command_line.h"
 #include "app/setup_app.h"
+#include "platform/fake/fake_wizard.h"
 #include "platform/fake/machine.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
-#include "ui/setup_dialog.h"
 
 namespace {
 
-using User = std::function<void(fake::Machine&, WindowHandle)>;
-
-std::string ReadSample(const std::string& name) {
-    std::ifstream in(std::string(SAMPLE_PACKAGE_DIR) + "/" + name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+std::string Base(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
 }
 
-// A Windows 98 SE machine with the sample package beside SETUP.EXE, and a user
-// who answers each of our dialogs as told.
+// Window services that write one line of what happens: 'status', bar
+// positions, ~ms pauses that handle messages, zms plain sleeps, -start/+exit
+// buttons, boxes (stop:/info:), +copied -deleted A>B renamed *written files,
+// reg, -dev removed device entries, scan, the pointer, run: started programs.
+class Tracing : public fake::FakeWindows {
+  public:
+    explicit Tracing(fake::Machine& m) : FakeWindows(m.faults, m.clock), m_(m) {}
+
+    void Note(const std::string& token) {
+        if (pauseMs_ != 0) {
+            Add("~" + std::to_string(pauseMs_));
+            pauseMs_ = 0;
+        }
+        FlushChanges();
+        if (!token.empty()) {
+            Add(token);
+        }
+    }
+    std::string trace;
+    std::set<unsigned> loaded;
+
+    std::string LoadString(unsigned id) override {
+        loaded.insert(id);
+        return FakeWindows::LoadString(id);
+    }
+    bool DispatchOneMessage() override {
+        if (pauseMs_ == 0) {
+            FlushChanges();
+        }
+        pumping_ = true;
+        return FakeWindows::DispatchOneMessage();
+    }
+    void Sleep(unsigned ms) override {
+        if (pumping_) {
+            pauseMs_ += ms;
+            pumping_ = false;
+        } else {
+            Note("z" + std::to_string(ms));
+        }
+        FakeWindows::Sleep(ms);
+    }
+    void SetCursorFromResource(unsigned id) override {
+        Note(id == 139 ? "hand" : "cursor " + std::to_string(id));
+        FakeWindows::SetCursorFromResource(id);
+    }
+    void SetControlText(WindowHandle dialog, int control, const char* text) override {
+        if (control == IDC_STATUS) {
+            Note("'" + std::string(text) + "'");
+        }
+        FakeWindows::SetControlText(dialog, control, text);
+    }
+    void SetProgressPosition(WindowHandle dialog, int control, int position) override {
+        Note(std::to_string(position));
+        FakeWindows::SetProgressPosition(dialog, control, position);
+    }
+    void EnableControl(WindowHandle dialog, int control, bool enabled) override {
+        Note((enabled ? "+" : "-") + std::string(control == IDC_START ? "start" : "exit"));
+        FakeWindows::EnableControl(dialog, control, enabled);
+    }
+    int MessageBox(WindowHandle owner, const char* text, const char* caption,
+                   unsigned flags) override {
+        EXPECT_TRUE(flags == kIconStop || flags == kIconInformation) << flags;
+        Note((flags == kIconStop ? "stop:" : "info:") + std::string(text));
+        EXPECT_EQ(std::string(caption), StringTable(1033).at(BRAND_GROUP_FIRST_ID));
+        return FakeWindows::MessageBox(owner, text, caption, flags);
+    }
+
+  private:
+    void FlushChanges() {
+        for (const auto& changes = m_.system.Changes(); seen_ < changes.size(); ++seen_) {
+            const fake::Change& c = changes[seen_];
+            if (c.kind == fake::Change::Copy || c.kind == fake::Change::Delete) {
+                Add((c.kind == fake::Change::Copy ? "+" : "-") + Base(c.path));
+            } else if (c.kind == fake::Change::Rename) {
+                Add(Base(c.source) + ">" + Base(c.path));
+            } else if (c.kind == fake::Change::Write && last_ != "*" + Base(c.path)) {
+                Add("*" + Base(c.path));
+            } else if (c.kind == fake::Change::RegistryValue) {
+                Add("reg");
+            }
+        }
+        for (const auto& started = m_.system.StartedPrograms(); run_ < started.size(); ++run_) {
+            Add("run:" + started[run_]);
+        }
+    }
+    void Add(const std::string& token) {
+        trace += (trace.empty() ? "" : " ") + token;
+        last_ = token;
+    }
+
+    fake::Machine& m_;
+    std::size_t seen_ = 0;
+    std::size_t run_ = 0;
+    bool pumping_ = false;
+    unsigned pauseMs_ = 0;
+    std::string last_;
+};
+
+constexpr char kImage[] = "C:\\WINDOWS\\SYSTEM32\\DRIVERS\\NIMBLE.SYS";
+constexpr char kInf[] = "C:\\WINDOWS\\INF\\";
+
+// A Windows 98 SE machine with the sample package beside SETUP.EXE and what an
+// earlier installation left: the disk's entry, its image, the driver database.
 struct ProgramRig {
     fake::Machine m;
-    std::map<unsigned, User> user;
-    int exitCode = -1;
+    Tracing windows{m};
+    std::unique_ptr<fake::ScriptedWizard> wizard;
+    bool agree = true;
+    // The user looks at Start and the logo, clicks the logo and leaves.
+    std::function<void(WindowHandle)> onMain = [this](WindowHandle dialog) {
+        windows.Post([this, dialog] {
+            windows.PointAt(dialog, windows.ControlWindow(dialog, IDC_START));
+            windows.PointAt(dialog, windows.ControlWindow(dialog, IDC_LOGO));
+            windows.Click(dialog, IDC_LOGO);
+        });
+        Press(dialog, kIdCancel);
+    };
 
     ProgramRig() {
-        m.windows.strings = StringTableForSystem(1033);
+        windows.onDialogOpen = [this](WindowHandle dialog, unsigned templateId) {
+            if (templateId == IDD_AGREEMENT) {
+                Press(dialog, agree ? kIdOk : kIdCancel);
+            } else if (templateId == IDD_SETUP) {
+                onMain(dialog);
+            }
+        };
+        windows.strings = StringTableForSystem(1033);
+        windows.strings[IDS_REMOVING] = "removing";
+        windows.strings[IDS_INSTALLING] = "installing";
         for (const char* name : {"NIMBLE.IN_", "NIMBLEFD.INF", "NIMBLE.SY_", "NIMBLE.PDR"}) {
-            m.givenFile(std::string("C:\\PKG\\") + name, ReadSample(name));
+            std::ifstream in(std::string(SAMPLE_PACKAGE_DIR) + "/" + name, std::ios::binary);
+            m.givenFile(std::string("C:\\PKG\\") + name, {std::istreambuf_iterator<char>(in), {}});
         }
+        for (const char* name : {"DRVIDX.BIN", "DRVDATA.BIN", "USBSTOR.INF", "USBSTOR.PNF"}) {
+            m.givenFile(kInf + std::string(name), name);
+        }
+        m.givenFile(kImage, "old");
+        m.givenDevice(kUsbClassGuid, "USB\\VID_F1A5&PID_D15C\\1");
+        m.givenDevice(kHdcClassGuid, "USB\\VID_F1A5&PID_D15F\\1");  // the floppy INF's disk
         m.system.modulePath = "C:\\PKG\\SETUP.EXE";
-        m.system.commandLine = "\"C:\\PKG\\SETUP.EXE\"";
-        user[IDD_AGREEMENT] = Press(kIdOk);
-        user[IDD_SETUP] = Press(kIdCancel);
-        user[IDD_ABOUTBOX] = Press(kIdOk);
-        m.windows.onDialogOpen = [this](WindowHandle dialog, unsigned templateId) {
-            auto acts = user.find(templateId);
-            if (acts != user.end()) {
-                acts->second(m, dialog);
-            }
+        m.system.commandLine = "SETUP.EXE";
+        m.devices.onRemove = [this](const fake::FakeDevice&) { windows.Note("-dev"); };
+        m.devices.onReenumerate = [this] { windows.Note("scan"); };
+    }
+    void Edit(const std::string& name, const std::string& from, const std::string& to) {
+        std::string text = m.files.Read("C:\\PKG\\" + name);
+        m.givenFile("C:\\PKG\\" + name, text.replace(text.find(from), from.size(), to));
+    }
+    // The system shows its wizard for the disk at that time, or this long after the rescan.
+    void ShowWizardAt(std::uint64_t ms) {
+        wizard = std::make_unique<fake::ScriptedWizard>(
+            windows.tree, fake::XpNewHardwareWizard("Vostrel NIMBLEKEY USB Floppy", ms));
+    }
+    void WizardAfter(std::uint64_t ms) {
+        m.devices.onReenumerate = [this, ms] {
+            windows.Note("scan");
+            ShowWizardAt(windows.NowMs() + ms);
         };
     }
-
-    static User Press(int controlId) {
-        return [controlId](fake::Machine& m, WindowHandle dialog) {
-            m.windows.Post([&m, dialog, controlId] { m.windows.Click(dialog, controlId); });
-        };
+    void Press(WindowHandle dialog, int control, std::uint64_t atMs = 0) {
+        windows.Post(
+            [this, dialog, control] {
+                if (control == IDC_UNINSTALL) {
+                    windows.ClickRadio(dialog, control, {IDC_INSTALL, IDC_UNINSTALL});
+                } else {
+                    windows.Click(dialog, control);
+                }
+            },
+            atMs);
     }
-
     int Run() {
-        exitCode = RunSetupProgram(Platform{m.system, m.devices, m.windows});
-        return exitCode;
-    }
-
-    WindowHandle Opened(unsigned templateId) const {
-        for (WindowHandle dialog : m.windows.DialogsOpened()) {
-            if (m.windows.Dialog(dialog).templateId == templateId) {
-                return dialog;
-            }
-        }
-        return kNoWindow;
-    }
-    std::string Text(WindowHandle dialog, int control) const {
-        return m.windows.ControlText(dialog, control);
-    }
-    std::vector<std::string> BoxTexts() const {
-        std::vector<std::string> texts;
-        for (const fake::ShownBox& box : m.windows.Boxes()) {
-            texts.push_back(box.text);
-        }
-        return texts;
+        int code = RunSetupProgram(Platform{m.system, m.devices, windows});
+        windows.Note("");
+        return code;
     }
 };
 
-const std::string kProgramName = StringTable(1033).at(BRAND_GROUP_FIRST_ID);
+using Given = std::function<void(ProgramRig&)>;
 
-TEST(Program, TheMainDialogOpensForTheUser) {
-    ProgramRig rig;
-    EXPECT_EQ(rig.Run(), 1602) << "closed with Exit, nothing ran";
-    WindowHandle main = rig.Opened(IDD_SETUP);
-    ASSERT_NE(main, kNoWindow);
-    const fake::FakeDialog& dialog = rig.m.windows.Dialog(main);
-    EXPECT_EQ(dialog.title, kProgramName);
-    EXPECT_EQ(rig.Text(main, IDC_SELECT_GROUP), "Select Install/Uninstall");
-    EXPECT_EQ(rig.Text(main, IDC_INSTALL), "Install or update driver");
-    EXPECT_EQ(rig.Text(main, IDC_UNINSTALL), "Uninstall driver");
-    EXPECT_EQ(rig.Text(main, IDC_START), "Start");
-    EXPECT_EQ(rig.Text(main, kIdCancel), "Exit");
-    EXPECT_EQ(rig.Text(main, IDC_INSTRUCTION), StringTable(1033).at(IDS_INSTRUCTION));
-    EXPECT_EQ(rig.Text(main, IDC_STATUS), "") << "never the template's placeholder";
-    EXPECT_TRUE(dialog.checked.at(IDC_INSTALL));
-    EXPECT_FALSE(dialog.checked.at(IDC_UNINSTALL));
-    EXPECT_EQ(dialog.focus, IDC_START);
-    EXPECT_EQ(dialog.icon, static_cast<unsigned>(IDI_PROGRAM));
-    EXPECT_EQ(dialog.bitmaps.at(IDC_LOGO), static_cast<unsigned>(IDB_LOGO));
-    ASSERT_EQ(dialog.systemMenu.size(), 1u);
-    EXPECT_EQ(dialog.systemMenu[0].first, kAboutCommand);
-    EXPECT_EQ(dialog.systemMenu[0].second, "About ...");
-    EXPECT_TRUE(rig.m.windows.Boxes().empty());
+Given Version(WindowsVersion version, bool anySystem = false) {
+    return [version, anySystem](ProgramRig& r) {
+        r.m.system.version = version;
+        if (anySystem) {
+            r.Edit("NIMBLE.IN_", "Win98Only=1", "Win98Only=0");
+        }
+    };
+}
+Given Silent(WindowsVersion version, const char* commandLine = "SETUP.EXE /S") {
+    return [version, commandLine](ProgramRig& r) {
+        Version(version, true)(r);
+        r.m.system.commandLine = commandLine;
+    };
+}
+Given Without(std::vector<const char*> names) {
+    return [names](ProgramRig& r) {
+        for (const char* name : names) {
+            r.m.files.Remove(std::string("C:\\PKG\\") + name);
+        }
+    };
+}
+Given Link(const char* text) {
+    return [text](ProgramRig& r) { r.windows.strings[IDS_LINK] = text; };
 }
 
-TEST(Program, WhatEndsTheOpeningEarly) {
+constexpr WindowsVersion k95{4, 0, 950}, kMe{4, 90, 3000}, k2000{5, 0, 2195}, kXp{5, 1, 2600};
+constexpr WindowsVersion k98Se{4, 10, 0x040A08AE};
+const Given kNothing = [](ProgramRig&) {};
+const Given kImageHeld = [](ProgramRig& r) { r.m.files.Find(kImage)->openElsewhere = true; };
+const std::string kRefused = "stop:This program is for Windows 98 only !";
+const std::string kStart = "'' -start -exit ~300 'removing' ";
+const std::string kUninstallStart = "'' 0 '' -start -exit ~300 'removing' 10 -dev ~200 60 ";
+const std::string kInstalled =
+    " 100 +start +exit '' info:Installation is complete. Please replug your device.";
+const std::string kCopy98 =
+    "~3000 15 'installing' 18 ~200 reg +NIMBLE.INF *NIMBLE.INF 21 ~200 24 +NIMBLE.PDR "
+    "-DRVIDX.BIN -DRVDATA.BIN ~200 27 ";
+const std::string kSilent =
+    "'removing' 2 -dev ~200 15 -NIMBLE.SYS ~200 25 z3000 'installing' 30 ~200 ";
+const std::string kSilent98 = kSilent +
+                              "reg +NIMBLE.INF *NIMBLE.INF 35 ~200 40 +NIMBLE.PDR -DRVIDX.BIN "
+                              "-DRVDATA.BIN ~200 45 +NIMBLE.SYS ~200 50 50 ";
+const std::string kSilentNt = "+oemNIMBLE.INF *oemNIMBLE.INF 35 ~200 45 +NIMBLE.SYS ~200 50 50 ";
+const std::string kSilentXp = kSilent + "+oemNIMBLE.INF 35 ~200 45 +NIMBLE.SYS ~200 50 50 ";
+const std::string kWizard =
+    "z500 z500 z500 66 z500 66 z500 66 z500 66 USBSTOR.I3S>USBSTOR.INF "
+    "USBSTOR.P3S>USBSTOR.PNF 100";
+
+TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
+    enum User { kExit, kInstall, kUninstall, kRadioDuringInstall, kAgreementNo };
     struct Case {
         const char* name;
-        std::function<void(fake::Machine&)> given;
+        Given given;
+        User user;
         int exitCode;
-        std::vector<std::string> boxes;
+        std::string trace;
     } cases[] = {
-        {"no package",
-         [](fake::Machine& m) {
-             m.files.Remove("C:\\PKG\\NIMBLE.IN_");
-             m.files.Remove("C:\\PKG\\NIMBLEFD.INF");
+        {"Exit", kNothing, kExit, 1602, "''"},
+        {"98 first edition", Version({4, 10, 1998}), kExit, 1602, "''"},
+        {"agreement refused, silent", Silent(k98Se), kAgreementNo, 1602, ""},
+        {"no package", Without({"NIMBLE.IN_", "NIMBLEFD.INF"}), kExit, 1619,
+         "stop:INF file not found !"},
+        {"no driver image", Without({"NIMBLE.SY_"}), kExit, 1619, "stop:SYS(SY_) file not found !"},
+        {"no port driver", Without({"NIMBLE.PDR"}), kExit, 1619, "stop:MPD file not found !"},
+        {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, "''"},
+        {"a link inside the text", Link(" see http://www.v.example"), kExit, 1602,
+         "'' hand run:Explorer  see http://www.v.example"},
+        {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, "''"},
+        {"a package defect without a message",
+         [](ProgramRig& r) { r.Edit("NIMBLE.IN_", "FDDInf", "FDDXnf"); }, kExit, 1619, ""},
+        {"Windows 95", Version(k95, true), kExit, 1633, kRefused},
+        {"version query fails", [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::GetVersion); },
+         kExit, 1633, kRefused},
+        {"Me, a 98 package", Version(kMe), kExit, 1633, kRefused},
+        {"2000, a 98 package", Version(k2000), kExit, 1633, kRefused},
+        {"XP, a 98 package", Version(kXp), kExit, 1633, kRefused},
+        {"Server 2003", Version({5, 2, 3790}, true), kExit, 1633, kRefused},
+        {"install", kNothing, kInstall, 0,
+         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 " + kCopy98 + "+NIMBLE.SYS ~200 30" +
+             kInstalled},
+        {"a radio click during the install", kNothing, kRadioDuringInstall, 0,
+         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 ~1820 0 '' ~1180" + kCopy98.substr(5) +
+             "+NIMBLE.SYS ~200 30" + kInstalled},
+        {"install, Me: the floppy INF alone", Version(kMe, true), kInstall, 0,
+         kStart + "3 -dev ~200 18 -NIMBLE.SYS ~200 30 reg +NIMBLEFD.INF" + kInstalled},
+        {"install, XP: the floppy INF alone", Version(kXp, true), kInstall, 0,
+         kStart + "3 -dev ~200 18 -NIMBLE.SYS ~200 30 +oemNIMBLEFD.INF" + kInstalled},
+        {"install, 2000", Version(k2000, true), kInstall, 0,
+         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 ~3000 15 'installing' 18 ~200 " +
+             "+oemNIMBLE.INF *oemNIMBLE.INF 21 ~200 27 +NIMBLE.SYS ~200 30" + kInstalled},
+        {"uninstall", kNothing, kUninstall, 0,
+         kUninstallStart + "-NIMBLE.SYS ~200 100 +start +exit '' info:Uninstallation is complete."},
+        {"uninstall, the image held open", kImageHeld, kUninstall, 1603,
+         kUninstallStart + "~200 100 +start +exit '' stop:Uninstallation failed !"},
+        {"uninstall, an entry that cannot be removed",
+         [](ProgramRig& r) {
+             r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
          },
-         1619,
-         {"INF file not found !"}},
-        {"the program's folder cannot be read",
-         [](fake::Machine& m) {
-             m.faults.FailAlways(fake::Op::GetModulePath);
-             m.givenFile("\\NIMBLE.IN_", m.files.Read("C:\\PKG\\NIMBLE.IN_"));  // the drive's root
+         kUninstall, 1603,
+         kUninstallStart + "-NIMBLE.SYS ~200 100 +start +exit '' stop:Uninstallation failed !"},
+        {"uninstall, an entry that comes back at once",
+         [](ProgramRig& r) {
+             r.m.devices.onRemove = [&r, n = 0](const fake::FakeDevice& gone) mutable {
+                 if (++n < 100) {  // the run must give up long before
+                     r.m.devices.Add(gone);
+                 }
+             };
          },
-         1619,
-         {"INF file not found !"}},
-        {"the Windows directory cannot be read",
-         [](fake::Machine& m) { m.faults.FailAlways(fake::Op::GetWindowsDirectory); },
-         1619,
-         {"INF file not found !"}},
-        {"a silent defect of the package",
-         [](fake::Machine& m) {
-             std::string script = m.files.Read("C:\\PKG\\NIMBLE.IN_");
-             script.replace(script.find("FDDInf"), 6, "FDDXnf");
-             m.givenFile("C:\\PKG\\NIMBLE.IN_", script);
+         kUninstall, 1603,
+         "'' 0 '' -start -exit ~300 'removing' 10 ~200 60 -NIMBLE.SYS ~200 100 +start "
+         "+exit '' stop:Uninstallation failed !"},
+        {"silent, 98 SE", Silent(k98Se, "setup.exe /s"), kExit, 0, kSilent98 + "scan ~3000 100"},
+        {"silent, Windows 95", Silent(k95, "SETUP.EXE /SILENT"), kExit, 0,
+         kSilent98 + "scan ~3000 100"},
+        {"silent, Me: the full install, no section to edit", Silent(kMe, "C:\\A/S\\SETUP.EXE"),
+         kExit, 0,
+         kSilent + "reg +NIMBLE.INF 35 ~200 40 +NIMBLE.PDR -DRVIDX.BIN -DRVDATA.BIN ~200 45 " +
+             "+NIMBLE.SYS ~200 50 50 scan ~3000 100"},
+        {"silent, XP, the rescan refused: the system shows its wizard anyway",
+         [](ProgramRig& r) {
+             Silent(kXp)(r);
+             r.m.devices.rootLocatable = false;
+             r.ShowWizardAt(0);
          },
-         1619,
-         {}},
-        {"Windows 95",
-         [](fake::Machine& m) {
-             m.system.version = {4, 0, 950};
+         kExit, 0, kSilentXp + "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S " + kWizard},
+        {"silent, 2000", Silent(k2000), kExit, 0, kSilent + kSilentNt + "scan 100"},
+        {"silent, XP: the wizard answered",
+         [](ProgramRig& r) {
+             Silent(kXp)(r);
+             // The floppy INF's model line names the main INF's install section.
+             r.Edit("NIMBLEFD.INF", "=NimbleFloppyInstall", "=NimbleDisk");
+             r.WizardAfter(1000);
          },
-         1633,
-         {"This program is for Windows 98 only !"}},
-        {"Windows Me with a Windows 98 package",
-         [](fake::Machine& m) {
-             m.system.version = {4, 90, 3000};
+         kExit, 0,
+         kSilent + kSilentNt + "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S scan ~500 50 " +
+             "~500 50 " + kWizard},
+        {"silent, XP, USBSTOR left aside by an earlier run",
+         [](ProgramRig& r) {
+             Silent(kXp)(r);
+             r.m.files.Rename(kInf + std::string("USBSTOR.INF"), kInf + std::string("USBSTOR.I3S"));
+             r.WizardAfter(0);
          },
-         1633,
-         {"This program is for Windows 98 only !"}},
-        {"Windows XP with a Windows 98 package",
-         [](fake::Machine& m) {
-             m.system.version = {5, 1, 2600};
-         },
-         1633,
-         {"This program is for Windows 98 only !"}},
-        {"version query fails",
-         [](fake::Machine& m) { m.faults.FailAlways(fake::Op::GetVersion); },
-         1633,
-         {"This program is for Windows 98 only !"}},
+         kExit, 0,
+         kSilentXp + "USBSTOR.I3S>USBSTOR.INF " +
+             "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S scan " + kWizard},
     };
+    std::set<unsigned> loaded;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ProgramRig rig;
-        c.given(rig.m);
-        EXPECT_EQ(rig.Run(), c.exitCode) << c.name;
-        EXPECT_EQ(rig.BoxTexts(), c.boxes) << c.name;
-        WindowHandle main = rig.Opened(IDD_SETUP);
-        ASSERT_NE(main, kNoWindow) << c.name;
-        EXPECT_EQ(rig.Text(main, IDC_INSTRUCTION), "") << c.name << ": never waited for the user";
-        EXPECT_FALSE(rig.m.windows.Dialog(main).abandoned) << c.name;
-        for (const fake::ShownBox& box : rig.m.windows.Boxes()) {
-            EXPECT_EQ(box.flags, kIconStop) << c.name;
-            EXPECT_EQ(box.caption, kProgramName) << c.name;
+        c.given(rig);
+        rig.agree = c.user != kAgreementNo;
+        if (c.user != kExit && c.user != kAgreementNo) {
+            User user = c.user;
+            rig.onMain = [&rig, user](WindowHandle dialog) {
+                if (user == kUninstall) {
+                    rig.Press(dialog, IDC_UNINSTALL);
+                }
+                rig.Press(dialog, IDC_START);
+                if (user == kRadioDuringInstall) {  // inside the 3000 ms pause
+                    rig.Press(dialog, kIdCancel, 2500);
+                    rig.Press(dialog, IDC_START, 2500);
+                    rig.Press(dialog, IDC_UNINSTALL, 2500);
+                }
+            };
+        }
+        EXPECT_EQ(rig.Run(), c.exitCode);
+        EXPECT_EQ(rig.windows.trace, c.trace);
+        loaded.insert(rig.windows.loaded.begin(), rig.windows.loaded.end());
+    }
+    for (unsigned language : StringLanguages()) {
+        for (unsigned id : loaded) {
+            EXPECT_NE(StringTable(language).count(id) ? StringTable(language).at(id) : "", "")
+                << "language " << language << ", id " << id;
         }
     }
-}
-
-TEST(Program, WhichSystemsTheInteractiveStartServes) {
-    struct Case {
-        WindowsVersion version;
-        const char* win98Only;
-        bool opens;
-    } cases[] = {
-        {{4, 10, 1998}, "1", true}, {{4, 10, 2222}, "1", true}, {{4, 90, 3000}, "1", false},
-        {{5, 0, 2195}, "1", false}, {{5, 1, 2600}, "1", false}, {{4, 0, 950}, "0", false},
-        {{4, 90, 3000}, "0", true}, {{5, 0, 2195}, "0", true},  {{5, 1, 2600}, "0", true},
-        {{5, 2, 3790}, "0", false},
-    };
-    for (const Case& c : cases) {
-        ProgramRig rig;
-        rig.m.system.version = c.version;
-        std::string script = rig.m.files.Read("C:\\PKG\\NIMBLE.IN_");
-        script.replace(script.find("Win98Only=1"), 11, std::string("Win98Only=") + c.win98Only);
-        rig.m.givenFile("C:\\PKG\\NIMBLE.IN_", script);
-        int code = rig.Run();
-        EXPECT_EQ(code, c.opens ? 1602 : 1633) << c.version.major << "." << c.version.minor << "."
-                                               << c.version.build << " Win98Only=" << c.win98Only;
-    }
-}
-
-TEST(Program, TheAgreementComesFirstAndNoEndsEverything) {
-    ProgramRig rig;
-    rig.m.system.commandLine = "SETUP.EXE /S";
-    rig.user[IDD_AGREEMENT] = ProgramRig::Press(kIdCancel);
-    EXPECT_EQ(rig.Run(), 1602);
-    EXPECT_EQ(rig.Opened(IDD_SETUP), kNoWindow);
-    EXPECT_TRUE(rig.m.system.Changes().empty());
-    for (fake::Op op : rig.m.faults.Log()) {
-        EXPECT_NE(op, fake::Op::ListFiles) << "the package is never read";
-    }
-    WindowHandle agreement = rig.Opened(IDD_AGREEMENT);
-    EXPECT_EQ(rig.Text(agreement, IDC_AGREEMENT_TEXT).size(), 5751u);
-    EXPECT_EQ(rig.m.windows.Dialog(agreement).focus, -1) << "the system focuses Yes";
-}
-
-TEST(Program, SilentSwitchAnywhereInAnyCase) {
-    struct Case {
-        const char* commandLine;
-        bool silent;
-    } cases[] = {
-        {"SETUP.EXE /S", true},     {"setup.exe /s", true},       {"SETUP.EXE /SILENT", true},
-        {"SETUP.EXE /SETUP", true}, {"C:\\A/S\\SETUP.EXE", true}, {"SETUP.EXE -S", false},
-        {"SETUP.EXE", false},       {"SETUP.EXE / S", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(HasSilentSwitch(c.commandLine), c.silent) << c.commandLine;
-    }
-}
-
-TEST(Program, SilentInstallRunsWhereTheUserWouldBeRefused) {
-    for (WindowsVersion version :
-         {WindowsVersion{4, 10, 2222}, WindowsVersion{4, 0, 950}, WindowsVersion{4, 90, 3000}}) {
-        ProgramRig rig;
-        rig.m.system.version = version;
-        rig.m.system.commandLine = "SETUP.EXE /s";
-        EXPECT_EQ(rig.Run(), 0) << version.major << "." << version.minor;
-        EXPECT_TRUE(rig.m.windows.Boxes().empty());
-        EXPECT_TRUE(rig.m.files.Exists("C:\\WINDOWS\\inf\\other\\NIMBLE.INF"));
-        EXPECT_TRUE(rig.m.files.Exists("C:\\WINDOWS\\system32\\drivers\\NIMBLE.SYS"));
-        EXPECT_EQ(rig.Text(rig.Opened(IDD_SETUP), IDC_INSTRUCTION), "");
-    }
-}
-
-TEST(Program, InstallAndUninstallEndWithTheirMessages) {
-    struct Case {
-        const char* name;
-        bool uninstall;
-        std::function<void(fake::Machine&)> given;
-        std::string message;
-        unsigned icon;
-        int exitCode;
-    } cases[] = {
-        {"install", false, [](fake::Machine&) {},
-         "Installation is complete. Please replug your device.", kIconInformation, 0},
-        {"install with a failed copy", false,
-         [](fake::Machine& m) { m.files.Find("C:\\PKG\\NIMBLE.SY_")->openElsewhere = true; },
-         "Installation failed !", kIconStop, 1603},
-        {"uninstall", true, [](fake::Machine&) {}, "Uninstallation is complete.", kIconInformation,
-         0},
-        {"uninstall with the image in use", true,
-         [](fake::Machine& m) {
-             m.givenFile("C:\\WINDOWS\\SYSTEM32\\DRIVERS\\NIMBLE.SYS", "old");
-             m.files.Find("C:\\WINDOWS\\SYSTEM32\\DRIVERS\\NIMBLE.SYS")->openElsewhere = true;
-         },
-         "Uninstallation failed !", kIconStop, 1603},
-    };
-    for (const Case& c : cases) {
-        ProgramRig rig;
-        c.given(rig.m);
-        bool uninstall = c.uninstall;
-        rig.user[IDD_SETUP] = [uninstall](fake::Machine& m, WindowHandle dialog) {
-            if (uninstall) {
-                m.windows.Post([&m, dialog] {
-                    m.windows.ClickRadio(dialog, IDC_UNINSTALL, {IDC_INSTALL, IDC_UNINSTALL});
-                });
-            }
-            m.windows.Post([&m, dialog] { m.windows.Click(dialog, IDC_START); });
-        };
-        EXPECT_EQ(rig.Run(), c.exitCode) << c.name;
-        ASSERT_EQ(rig.m.windows.Boxes().size(), 1u) << c.name;
-        EXPECT_EQ(rig.m.windows.Boxes()[0].text, c.message) << c.name;
-        EXPECT_EQ(rig.m.windows.Boxes()[0].flags, c.icon) << c.name;
-        WindowHandle main = rig.Opened(IDD_SETUP);
-        EXPECT_EQ(rig.Text(main, IDC_STATUS), "") << c.name;
-        EXPECT_TRUE(rig.m.windows.Dialog(main).disabled.empty())
-            << c.name << ": buttons enabled again";
-    }
-}
-
-TEST(Program, DuringARunStartAndExitAreDisabledAndARadioClickChangesNothing) {
-    ProgramRig rig;
-    bool startDisabled = false;
-    bool exitDisabled = false;
-    rig.user[IDD_SETUP] = [&](fake::Machine& m, WindowHandle dialog) {
-        m.windows.Post([&m, dialog] { m.windows.Click(dialog, IDC_START); });
-        // Inside the 3000 ms pause of the install.
-        std::uint64_t during = m.windows.NowMs() + 2000;
-        m.windows.Post(
-            [&, dialog] {
-                const fake::FakeDialog& state = m.windows.Dialog(dialog);
-                startDisabled = state.disabled.count(IDC_START) != 0;
-                exitDisabled = state.disabled.count(kIdCancel) != 0;
-                m.windows.Click(dialog, kIdCancel);  // ignored: disabled
-                m.windows.ClickRadio(dialog, IDC_UNINSTALL, {IDC_INSTALL, IDC_UNINSTALL});
-            },
-            during);
-    };
-    EXPECT_EQ(rig.Run(), 0);
-    EXPECT_TRUE(startDisabled);
-    EXPECT_TRUE(exitDisabled);
-    ASSERT_EQ(rig.m.windows.Boxes().size(), 1u);
-    EXPECT_EQ(rig.m.windows.Boxes()[0].text,
-              "Installation is complete. Please replug your device.");
-    const std::vector<int>& bar =
-        rig.m.windows.ProgressHistory(rig.Opened(IDD_SETUP), IDC_PROGRESS);
-    EXPECT_EQ(bar, (std::vector<int>{1, 6, 10, 0, 15, 18, 21, 24, 27, 30, 100}))
-        << "the click sets 0, the run goes on from its next step";
-    EXPECT_TRUE(rig.m.files.Exists("C:\\WINDOWS\\inf\\other\\NIMBLE.INF"));
-}
-
-TEST(Program, RadioButtonsResetTheBarAndTheStatusLine) {
-    ProgramRig rig;
-    rig.user[IDD_SETUP] = [](fake::Machine& m, WindowHandle dialog) {
-        m.windows.Post([&m, dialog] {
-            m.windows.SetProgressPosition(dialog, IDC_PROGRESS, 40);
-            m.windows.SetControlText(dialog, IDC_STATUS, "x");
-            m.windows.ClickRadio(dialog, IDC_INSTALL, {IDC_INSTALL, IDC_UNINSTALL});
-        });
-        m.windows.Post([&m, dialog] { m.windows.Click(dialog, kIdCancel); });
-    };
-    rig.Run();
-    WindowHandle main = rig.Opened(IDD_SETUP);
-    EXPECT_EQ(rig.m.windows.ProgressHistory(main, IDC_PROGRESS), (std::vector<int>{40, 0}))
-        << "the selected button still resets";
-    EXPECT_EQ(rig.Text(main, IDC_STATUS), "");
-}
-
-TEST(Program, TheAboutBoxFromTheSystemMenu) {
-    ProgramRig rig;
-    std::string title;
-    std::string text;
-    rig.user[IDD_SETUP] = [](fake::Machine& m, WindowHandle dialog) {
-        m.windows.Post([&m, dialog] { m.windows.SystemCommand(dialog, kAboutCommand | 0x3); });
-        m.windows.Post([&m, dialog] { m.windows.SystemCommand(dialog, 0xF060); });  // close box
-    };
-    rig.user[IDD_ABOUTBOX] = [&](fake::Machine& m, WindowHandle dialog) {
-        title = m.windows.Dialog(dialog).title;
-        text = m.windows.ControlText(dialog, IDC_ABOUT_TEXT);
-        m.windows.Post([&m, dialog] { m.windows.Click(dialog, kIdOk); });
-    };
-    EXPECT_EQ(rig.Run(), 1602);
-    EXPECT_EQ(title, "About " + kProgramName);
-    EXPECT_EQ(text, StringTable(1033).at(BRAND_GROUP_FIRST_ID + 2));
-    EXPECT_NE(text.find("\n\n"), std::string::npos) << "the About text keeps its line breaks";
-}
-
-TEST(Program, TheLogoLinksOnlyToAWebAddress) {
-    struct Case {
-        std::string link;
-        bool active;
-    } cases[] = {
-        {"no link", false},
-        {"http://www.vostrel.example/", true},
-        {" see http://www.vostrel.example", true},
-        {"HTTP://WWW.VOSTREL.EXAMPLE", false},
-        {"http://www." + std::string(107, 'x'), true},   // 118 bytes
-        {"http://www." + std::string(108, 'x'), false},  // 119 bytes: no cut command line
-    };
-    for (const Case& c : cases) {
-        ProgramRig rig;
-        rig.m.windows.strings[BRAND_GROUP_FIRST_ID + 3] = c.link;
-        bool pointer = false;
-        bool pointerElsewhere = true;
-        rig.user[IDD_SETUP] = [&](fake::Machine& m, WindowHandle dialog) {
-            m.windows.Post([&, dialog] {
-                pointer = m.windows.PointAt(dialog, m.windows.ControlWindow(dialog, IDC_LOGO));
-                pointerElsewhere =
-                    m.windows.PointAt(dialog, m.windows.ControlWindow(dialog, IDC_START));
-                m.windows.Click(dialog, IDC_LOGO);
-                m.windows.Click(dialog, kIdCancel);
-            });
-        };
-        rig.Run();
-        EXPECT_EQ(pointer, c.active) << c.link;
-        EXPECT_FALSE(pointerElsewhere) << c.link;
-        std::vector<std::string> expected;
-        if (c.active) {
-            expected.push_back("Explorer " + c.link);
-        }
-        EXPECT_EQ(rig.m.system.StartedPrograms(), expected) << c.link;
-    }
-}
-
-TEST(Program, MinimisedWindowShowsTheIcon) {
-    ProgramRig rig;
-    bool paintedNormal = true;
-    bool paintedMinimised = false;
-    unsigned dragIcon = 0;
-    rig.user[IDD_SETUP] = [&](fake::Machine& m, WindowHandle dialog) {
-        m.windows.Post([&, dialog] {
-            paintedNormal = m.windows.Paint(dialog);
-            m.windows.Minimize(dialog);
-            paintedMinimised = m.windows.Paint(dialog);
-            dragIcon = m.windows.DragIcon(dialog);
-            m.windows.Click(dialog, kIdCancel);
-        });
-    };
-    rig.Run();
-    EXPECT_FALSE(paintedNormal) << "the system paints a normal window";
-    EXPECT_TRUE(paintedMinimised);
-    EXPECT_EQ(rig.m.windows.Dialog(rig.Opened(IDD_SETUP)).iconsPainted, 1);
-    EXPECT_EQ(dragIcon, static_cast<unsigned>(IDI_PROGRAM));
 }
 
 }  // namespace
