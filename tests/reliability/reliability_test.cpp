@@ -252,7 +252,7 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
                 call < calls.size() ? UINT64_MAX : 0;  // the edit grows a file
             rig.Run();
             EXPECT_EQ(rig.Violations(), "")
-                << "failing call " << call << (andLater ? " and later" : "")
+                << "failing call " << call << (andLater ? " and later " : " ")
                 << (call < calls.size() ? fake::OpName(calls[call]) : ", disk full");
         }
     }
