@@ -14,73 +14,46 @@
 
 namespace {
 
-constexpr char kPath[] = "C:\\WINDOWS\\INF\\OTHER\\NIMBLE.INF";
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The edit, found independently of the code under test; empty when none.
-std::string Edited(const std::string& bytes, const std::string& section) {
-    std::string upper = bytes.substr(0, bytes.find('\0'));  // text ends at a NUL
-    std::string header = "[" + section + "]";
-    for (char& c : upper) {
-        c = Upper(c);
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    for (char& c : header) {
-        c = Upper(c);
-    }
-    std::size_t at = upper.find(header);
-    std::size_t entry =
-        at == std::string::npos ? std::string::npos : upper.find("COPYFILES", at + header.size());
-    if (entry == std::string::npos) {
-        return std::string();
-    }
-    return bytes.substr(0, entry) + ";" + bytes.substr(entry);
+    return text;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) {
+    std::string rest(reinterpret_cast<const char*>(data), size);
+    std::size_t newline = rest.find('\n', 2);
+    if (size < 2 || newline == std::string::npos || newline > 66 ||
+        rest.find('\0', 2) < newline) {  // the name is a C string
         return 0;
     }
-    unsigned failingCall = data[0] & 0x7F;
-    bool andLater = (data[0] & 0x80) != 0;
-    unsigned freeBytes = data[1];
-    std::string rest(reinterpret_cast<const char*>(data) + 2, size - 2);
-    std::size_t newline = rest.find('\n');
-    if (newline == std::string::npos || newline > 64) {
-        return 0;
-    }
-    std::string section = rest.substr(0, newline);
-    if (section.find('\0') != std::string::npos) {
-        return 0;  // the name is a C string
-    }
-    std::string original = rest.substr(newline + 1);
+    std::string section = rest.substr(2, newline - 2), original = rest.substr(newline + 1);
+    // The edit, found without the code under test: ";" before the first
+    // COPYFILES behind the header, in the text before the first NUL.
+    std::string upper = Upper(original.substr(0, original.find('\0')));
+    std::size_t header = upper.find(Upper("[" + section + "]"));
+    std::size_t entry =
+        header == std::string::npos ? header : upper.find("COPYFILES", header + section.size() + 2);
+    std::string expected =
+        entry == std::string::npos ? "" : std::string(original).insert(entry, ";");
 
+    constexpr char kPath[] = "C:\\WINDOWS\\INF\\OTHER\\NIMBLE.INF";
     fake::Machine m;
     m.givenFile(kPath, original);
-    bool failing = failingCall != 0 || freeBytes != 255;
+    unsigned failingCall = data[0] & 0x7F;
     if (failingCall != 0) {
-        m.faults.FailCall(failingCall - 1, andLater);
-    } else if (freeBytes != 255) {
-        m.system.diskFreeBytes = freeBytes;
+        m.faults.FailCall(failingCall - 1, (data[0] & 0x80) != 0);
+    } else if (data[1] != 255) {
+        m.system.diskFreeBytes = data[1];
     }
-
     bool edited = DisableInfCopyFiles(m.system, kPath, section.c_str());
 
-    std::string now = m.files.Read(kPath);
-    std::string expected = Edited(original, section);
-    FUZZ_REQUIRE(m.system.OpenFileCount() == 0);
-    FUZZ_REQUIRE(m.files.Exists(kPath));
-    if (edited) {
-        FUZZ_REQUIRE(!expected.empty() && now == expected);
-    } else {
-        FUZZ_REQUIRE(now == original);
-    }
-    if (!failing) {
-        FUZZ_REQUIRE(edited == !expected.empty());
-    }
+    FUZZ_REQUIRE(m.system.OpenFileCount() == 0 && m.files.Exists(kPath));
+    FUZZ_REQUIRE(m.files.Read(kPath) == (edited ? expected : original));
+    FUZZ_REQUIRE(!edited || !expected.empty());
+    FUZZ_REQUIRE(failingCall != 0 || data[1] != 255 || edited == !expected.empty());
     return 0;
 }

@@ -9,22 +9,15 @@
 #include "platform/fake/inf_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string bytes(reinterpret_cast<const char*>(data), size);
     fake::InfOpenError error;
     std::unique_ptr<fake::InfDocument> doc =
-        fake::InfDocument::Open(bytes, fake::DirIdTable::Windows98(), "C:\\PKG", &error);
-    if (!doc) {
-        FUZZ_REQUIRE(error.code != fake::kInfOk);
-        return 0;
-    }
-    for (const std::string& name : doc->SectionNames()) {
-        int section = doc->FindSection(name.c_str());
-        if (section < 0) {
-            continue;  // a name the ANSI look-up cannot spell
-        }
-        std::size_t lines = doc->LineCount(section);
-        for (std::size_t line = 0; line < lines; ++line) {
-            std::size_t fields = doc->FieldCount(section, line);
+        fake::InfDocument::Open(std::string(reinterpret_cast<const char*>(data), size),
+                                fake::DirIdTable::Windows98(), "C:\\PKG", &error);
+    FUZZ_REQUIRE(doc != nullptr || error.code != fake::kInfOk);
+    for (const std::string& name : doc ? doc->SectionNames() : std::vector<std::string>()) {
+        int section = doc->FindSection(name.c_str());  // < 0: a name ANSI cannot spell
+        for (std::size_t line = 0; section >= 0 && line < doc->LineCount(section); ++line) {
+            std::size_t fields = doc->FieldCount(section, line), found = line + 1;
             std::string text;
             int value = 0;
             for (std::size_t field = 0; field <= fields; ++field) {
@@ -32,13 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 doc->GetIntField(section, line, field, &value);
             }
             FUZZ_REQUIRE(!doc->GetField(section, line, fields + 1, &text));
-            std::string key;
-            if (doc->GetField(section, line, 0, &key) && key.find('\0') == std::string::npos) {
-                // The first line with a key is found by it, never a later one.
-                std::size_t found = lines;
-                if (doc->FindKey(section, key.c_str(), &found)) {
-                    FUZZ_REQUIRE(found <= line);
-                }
+            // The first line with a key is found by it, never a later one.
+            if (doc->GetField(section, line, 0, &text) && text.find('\0') == std::string::npos &&
+                doc->FindKey(section, text.c_str(), &found)) {
+                FUZZ_REQUIRE(found <= line);
             }
         }
     }

@@ -3,23 +3,12 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/fake/machine.h"
 
 namespace testpkg {
 
 constexpr char kFolder[] = "C:\\PKG";
-
-// An INF text from (section, body) pairs.
-inline std::string Inf(const std::vector<std::pair<std::string, std::string>>& sections) {
-    std::string text;
-    for (const auto& [name, body] : sections) {
-        text += "[" + name + "]\r\n" + body + "\r\n";
-    }
-    return text;
-}
 
 struct ScriptParts {
     std::string version = "Signature=\"$Chicago$\"\r\nClass=DiskDrive\r\nProvider=%Maker%\r\n";
@@ -30,12 +19,9 @@ struct ScriptParts {
     std::string strings = "Maker=\"Vostrel\"\r\nDesc=\"Vostrel NIMBLEKEY USB Disk\"\r\n";
 
     std::string Text() const {
-        return Inf({{"Version", version},
-                    {"Setup", setup},
-                    {"Manufacturer", manufacturer},
-                    {modelsName, models},
-                    {"DiskInstall", "CopyFiles=DiskCopy\r\n"},
-                    {"Strings", strings}});
+        return "[Version]\r\n" + version + "\r\n[Setup]\r\n" + setup + "\r\n[Manufacturer]\r\n" +
+               manufacturer + "\r\n[" + modelsName + "]\r\n" + models +
+               "\r\n[DiskInstall]\r\nCopyFiles=DiskCopy\r\n\r\n[Strings]\r\n" + strings + "\r\n";
     }
 };
 
