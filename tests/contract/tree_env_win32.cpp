@@ -1,16 +1,19 @@
-// The device and window tree environment over the real calls. Device entries
-// are registry keys HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>
-// \<instance> with a ClassGUID value, which SETUPAPI lists (Wine reads them
-// just so); the environment deletes the keys it made. Dialogs are real
-// dialogs of this thread.
+// The contract environment over the real calls. Files go to a folder under
+// the temporary folder. Device entries are registry keys
+// HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>\<instance> with a
+// ClassGUID value, which SETUPAPI lists (Wine reads them just so); the
+// environment deletes the keys it made. Dialogs are real dialogs of this
+// thread.
 #include <cstdio>
 #include <map>
 #include <set>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_devices.h"
+#include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
 #include "tests/contract/tree_env.h"
+#include "tests/support/win32_scratch.h"
 
 namespace {
 
@@ -44,8 +47,13 @@ struct EmptyTemplate {
 
 class Win32TreeEnv : public TreeEnv {
   public:
-    Win32TreeEnv() { current_ = this; }
+    Win32TreeEnv() : scratch_(UniqueTempPath("contract")) {
+        current_ = this;
+        RemoveTree(scratch_);
+        CreateDirectoryA(scratch_.c_str(), nullptr);
+    }
     ~Win32TreeEnv() override {
+        RemoveTree(scratch_);
         for (HWND dialog : topLevel_) {
             DestroyWindow(dialog);
         }
@@ -60,8 +68,21 @@ class Win32TreeEnv : public TreeEnv {
         current_ = nullptr;
     }
 
+    SystemServices& System() override { return system_; }
     DeviceServices& Devices() override { return devices_; }
     WindowServices& Windows() override { return windows_; }
+
+    std::string Scratch() const override { return scratch_; }
+    bool PutFile(const std::string& path, const std::string& bytes) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        BOOL ok =
+            file != INVALID_HANDLE_VALUE &&
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        return ok && written == bytes.size();
+    }
 
     bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
         HKEY key;
@@ -86,8 +107,6 @@ class Win32TreeEnv : public TreeEnv {
         RegCloseKey(key);
         return true;
     }
-    // Wine's CM_Locate_DevNodeA is a stub that answers CR_FAILURE.
-    bool LocatesRoot() const override { return false; }
 
     WindowHandle MakeDialog(WindowHandle parent, const std::string& text) override {
         EmptyTemplate dialogTemplate = {};
@@ -133,9 +152,14 @@ class Win32TreeEnv : public TreeEnv {
         topLevel_.erase(WindowOf(window));
         DestroyWindow(WindowOf(window));
     }
-    std::vector<ReceivedCommand> CommandsOf(WindowHandle dialog) override {
+    void PostCommand(WindowHandle dialog, int commandId) override {
+        PostMessageA(WindowOf(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+    }
+    std::vector<int> CommandsOf(WindowHandle dialog) override {
         return received_[WindowOf(dialog)];
     }
+
+    void GiveString(unsigned, const std::string&) override {}
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -143,19 +167,21 @@ class Win32TreeEnv : public TreeEnv {
             return FALSE;
         }
         if (message == WM_COMMAND && current_ != nullptr) {
-            current_->received_[dialog].push_back(
-                ReceivedCommand{LOWORD(wParam), HIWORD(wParam), static_cast<WindowHandle>(lParam)});
+            bool click = HIWORD(wParam) == 0 && lParam == 0;
+            current_->received_[dialog].push_back(click ? LOWORD(wParam) : -1);
             return TRUE;
         }
         return FALSE;
     }
 
     static Win32TreeEnv* current_;
+    std::string scratch_;
+    Win32System system_;
     Win32Devices devices_;
     Win32Windows windows_;
     std::set<std::string> instanceIds_;
     std::set<HWND> topLevel_;
-    std::map<HWND, std::vector<ReceivedCommand>> received_;
+    std::map<HWND, std::vector<int>> received_;
 };
 
 Win32TreeEnv* Win32TreeEnv::current_ = nullptr;
