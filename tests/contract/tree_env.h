@@ -1,7 +1,7 @@
 // What a contract test sets up besides the services under test: files in a
-// folder of its own, device entries, dialogs that record the commands they
-// handle, and the string table. One implementation over the fake machine, one
-// over the real calls.
+// folder of its own, device entries, and windows whose dialogs record the
+// commands they handle. One implementation over the fake machine, one over
+// the real calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,21 +31,14 @@ class TreeEnv {
     virtual bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) = 0;
     virtual bool HasDevice(const std::string& instanceId) = 0;
 
-    // A shown dialog (class "#32770"); top-level with kNoWindow.
-    virtual WindowHandle MakeDialog(WindowHandle parent, const std::string& text) = 0;
-    virtual WindowHandle MakeControl(WindowHandle dialog, const char* className,
-                                     const std::string& text, int controlId) = 0;
-    virtual void SetEnabled(WindowHandle window, bool enabled) = 0;
-    virtual void SetVisible(WindowHandle window, bool visible) = 0;
-    virtual void Destroy(WindowHandle window) = 0;
-    // Queues a button click for the dialog; it is handled when dispatched.
+    // A window; top-level with kNoWindow. One of class "#32770" is a dialog.
+    virtual WindowHandle MakeWindow(WindowHandle parent, const char* className,
+                                    const std::string& text, int id, bool shown, bool enabled) = 0;
+    // Queues a button click for a dialog; it is handled when dispatched.
     virtual void PostCommand(WindowHandle dialog, int commandId) = 0;
-    // The clicks a dialog of MakeDialog has handled, in order; -1 for a
-    // command that came with a notification or a control.
+    // The clicks a dialog has handled, in order; -1 for a command that came
+    // with a notification or a control.
     virtual std::vector<int> CommandsOf(WindowHandle dialog) = 0;
-
-    // No effect on Windows: the test program carries contract_strings.rc.
-    virtual void GiveString(unsigned id, const std::string& text) = 0;
 };
 
 // The environment of this test program's backend, new for each call.

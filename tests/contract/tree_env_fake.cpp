@@ -24,35 +24,22 @@ class FakeTreeEnv : public TreeEnv {
         machine_.givenDevice(classGuid, instanceId);
         return true;
     }
-    bool HasDevice(const std::string& instanceId) override {
-        return machine_.devices.Has(instanceId);
-    }
+    bool HasDevice(const std::string& id) override { return machine_.devices.Has(id); }
 
-    WindowHandle MakeDialog(WindowHandle parent, const std::string& text) override {
-        WindowHandle dialog = Tree().Add(parent, fake::kDialogClass, text);
-        Tree().OnCommand(dialog, [this, dialog](int id) { received_[dialog].push_back(id); });
-        return dialog;
-    }
-    WindowHandle MakeControl(WindowHandle dialog, const char* className, const std::string& text,
-                             int controlId) override {
-        return Tree().Add(dialog, className, text, controlId);
-    }
-    void SetEnabled(WindowHandle window, bool enabled) override {
+    WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
+                            int id, bool shown, bool enabled) override {
+        WindowHandle window = Tree().Add(parent, className, text, id);
+        Tree().SetVisible(window, shown);
         Tree().SetEnabled(window, enabled);
+        Tree().OnCommand(window,
+                         [this, window](int command) { received_[window].push_back(command); });
+        return window;
     }
-    void SetVisible(WindowHandle window, bool visible) override {
-        Tree().SetVisible(window, visible);
-    }
-    void Destroy(WindowHandle window) override { Tree().Remove(window); }
     void PostCommand(WindowHandle dialog, int commandId) override {
         machine_.windows.Post([this, dialog, commandId] { Tree().Command(dialog, commandId); },
                               machine_.clock.NowMs());
     }
     std::vector<int> CommandsOf(WindowHandle dialog) override { return received_[dialog]; }
-
-    void GiveString(unsigned id, const std::string& text) override {
-        machine_.givenString(id, text);
-    }
 
   private:
     fake::WindowTree& Tree() { return machine_.windows.tree; }
