@@ -34,8 +34,6 @@ class TreeEnv {
     // A window; top-level with kNoWindow. One of class "#32770" is a dialog.
     virtual WindowHandle MakeWindow(WindowHandle parent, const char* className,
                                     const std::string& text, int id, bool shown, bool enabled) = 0;
-    // Queues a button click for a dialog; it is handled when dispatched.
-    virtual void PostCommand(WindowHandle dialog, int commandId) = 0;
     // The clicks a dialog has handled, in order; -1 for a command that came
     // with a notification or a control.
     virtual std::vector<int> CommandsOf(WindowHandle dialog) = 0;

