@@ -2,7 +2,7 @@
 // the fake machine and on the real calls: files, listings, INF files, device
 // sets and other programs' windows.
 #include <algorithm>
-#include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,12 +31,6 @@ class SystemContract : public ContractTest {
         const std::string from = At(name);
         const std::string to = At(other != nullptr ? other : "");
         const char* a = from.c_str();
-        if (step == "delete-held") {
-            FileHandle held = Sys().OpenFileExclusive(a);
-            bool deleted = held == kNoFile || Sys().DeleteFile(a);
-            Sys().CloseFile(held);
-            return deleted;
-        }
         return step == "copy"        ? Sys().CopyFile(a, to.c_str())
                : step == "move"      ? Sys().MoveFile(a, to.c_str())
                : step == "delete"    ? Sys().DeleteFile(a)
@@ -67,7 +61,6 @@ TEST_F(SystemContract, FileStepsSucceedAndFailAsOnWindows) {
         {"writable", "A.3S", nullptr, true, "A.3S", "new"},
         {"delete", "A.3S", nullptr, true, "A.3S", "<missing>"},
         {"delete", "NONE\\A.SYS", nullptr, false, "NONE\\A.SYS", "<missing>"},
-        {"delete-held", "OLD.SYS", nullptr, false, "OLD.SYS", "new"},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.step) + " " + step.name);
@@ -83,12 +76,11 @@ TEST_F(SystemContract, AnExclusiveOpenRewritesAnExistingFileInPlace) {
     FileHandle file = Sys().OpenFileExclusive(At("DISK.INF").c_str());
     ASSERT_NE(file, kNoFile);
     EXPECT_EQ(Sys().OpenFileExclusive(At("DISK.INF").c_str()), kNoFile) << "shared with no one";
-    std::uint32_t size = 0;
+    EXPECT_FALSE(Sys().DeleteFile(At("DISK.INF").c_str())) << "held open";
     char bytes[32] = {};
     std::uint32_t done = 0;
-    EXPECT_TRUE(Sys().GetFileSize(file, &size) && Sys().ReadFile(file, bytes, 19, &done));
+    EXPECT_TRUE(Sys().ReadFile(file, bytes, sizeof bytes, &done));
     EXPECT_EQ(std::string(bytes, done), "[Go]\r\nCopyFiles=A\r\n");
-    EXPECT_EQ(size, 19u);
     EXPECT_TRUE(Sys().SeekFile(file, 6) && Sys().WriteFile(file, ";Co", 3, &done));
     EXPECT_TRUE(Sys().SeekFile(file, 8) && Sys().TruncateFile(file));
     Sys().CloseFile(file);
@@ -120,11 +112,8 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
     }
     EXPECT_EQ(Sys().OpenInf(At("none.inf").c_str()), kNoInf);
     ASSERT_TRUE(Env().PutFile(At("disk.inf"), kInf));
-    ASSERT_TRUE(
-        Env().PutFile(At("b.inf"), "[Version]\r\nSignature=$Windows NT$\r\n[Setup]\r\nb\r\n"));
     InfFile inf(Sys(), At("disk.inf").c_str());
-    InfFile other(Sys(), At("b.inf").c_str());
-    ASSERT_TRUE(inf.IsOpen() && other.IsOpen());
+    ASSERT_TRUE(inf.IsOpen());
     InfLine line;
     const struct {
         const char* section;
@@ -157,8 +146,6 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
         ++lines;
     }
     EXPECT_EQ(lines, 3);
-    ASSERT_TRUE(other.FindLine("Setup", nullptr, &line));
-    EXPECT_FALSE(Sys().FindNextLine(&line)) << "the line is the other file's";
 }
 
 // Vendor F00D is no one's: the tests see only their own entries.
@@ -192,12 +179,10 @@ TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemov
         for (std::uint32_t i = 0; i < 10000 && Dev().GetDeviceEntry(set, i, &entry); ++i) {
             char id[512];
             ASSERT_TRUE(Dev().GetInstanceId(set, entry, TextBuffer{id, sizeof id}));
-            std::string upper(id);
-            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-            if (upper.find("VID_F00D") != std::string::npos) {
-                walked.push_back(upper);
+            if (std::strstr(id, "VID_F00D") != nullptr) {
+                walked.push_back(id);
             }
-            if (upper == row.remove) {
+            if (row.remove == std::string(id)) {
                 EXPECT_TRUE(Dev().RemoveDevice(set, entry));
             }
         }
@@ -216,26 +201,19 @@ TEST_F(ContractTest, WindowsAreWalkedReadAndPressedAsTheWizardIs) {
     WindowHandle page = Env().MakeWindow(frame, "#32770", "page", 0, false, true);
     std::string longText = std::string(250, 'x') + "ABCDEFGH";
     WindowHandle label = Env().MakeWindow(page, "Static", longText, 7, true, true);
-    const std::vector<WindowHandle> ours = {frame, next, finish, page, label};
     const struct {
         WindowHandle parent;
+        WindowHandle after;
         const char* className;
-        std::vector<WindowHandle> children;  // of this test's windows
-    } walks[] = {
-        {kNoWindow, "#32770", {frame}},
-        {frame, nullptr, {next, finish, page}},
-        {frame, "#32770", {page}},
+        WindowHandle next;
+    } walk[] = {
+        {kNoWindow, kNoWindow, "#32770", frame}, {frame, kNoWindow, nullptr, next},
+        {frame, next, nullptr, finish},          {frame, finish, nullptr, page},
+        {frame, page, nullptr, kNoWindow},       {frame, kNoWindow, "#32770", page},
     };
-    for (const auto& walk : walks) {
-        std::vector<WindowHandle> children;
-        WindowHandle child = kNoWindow;
-        while (children.size() < 100 &&
-               (child = Win().NextWindow(walk.parent, child, walk.className)) != kNoWindow) {
-            if (std::count(ours.begin(), ours.end(), child) != 0) {
-                children.push_back(child);
-            }
-        }
-        EXPECT_EQ(children, walk.children) << walk.parent << " " << (walk.className != nullptr);
+    for (const auto& step : walk) {
+        EXPECT_EQ(Win().NextWindow(step.parent, step.after, step.className), step.next)
+            << step.parent << " " << step.after;
     }
     const struct {
         WindowHandle window;

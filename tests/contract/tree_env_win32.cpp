@@ -2,7 +2,8 @@
 // the temporary folder. A device entry is a registry key
 // HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>\<instance> with a
 // ClassGUID value, which SETUPAPI lists (Wine reads them just so); the keys
-// are deleted at the end. Windows are real windows of this thread.
+// are deleted at the end. Windows are real windows of this thread; they live
+// until the program ends.
 #include <map>
 #include <set>
 
@@ -33,10 +34,6 @@ class Win32TreeEnv : public TreeEnv {
     }
     ~Win32TreeEnv() override {
         RemoveTree(scratch_);
-        for (HWND window : topLevel_) {
-            DestroyWindow(window);
-        }
-        received.clear();
         // The instance keys, then their device keys once empty. Never a key
         // above them: on Windows 9x RegDeleteKeyA deletes a whole tree.
         for (const std::string& id : instanceIds_) {
@@ -91,9 +88,6 @@ class Win32TreeEnv : public TreeEnv {
         if (std::string(className) == "#32770") {
             SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(DialogProc));
         }
-        if (owner == nullptr) {
-            topLevel_.push_back(window);
-        }
         // By the style bit alone: Wine without a window manager (Xvfb) waits
         // 2 s to take a mapped window down again.
         LONG_PTR shownStyle = GetWindowLongPtrA(window, GWL_STYLE) | (shown ? WS_VISIBLE : 0);
@@ -110,7 +104,6 @@ class Win32TreeEnv : public TreeEnv {
     Win32Devices devices_;
     Win32Windows windows_;
     std::set<std::string> instanceIds_;
-    std::vector<HWND> topLevel_;
 };
 
 }  // namespace
