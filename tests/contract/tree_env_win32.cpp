@@ -4,6 +4,7 @@
 // ClassGUID value, which SETUPAPI lists (Wine reads them just so); the keys
 // are deleted at the end. Windows are real windows of this thread; they live
 // until the program ends.
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -48,13 +49,10 @@ class Win32TreeEnv : public TreeEnv {
 
     std::string Scratch() const override { return scratch_; }
     bool PutFile(const std::string& path, const std::string& bytes) override {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        BOOL ok =
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        return ok && written == bytes.size();
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        bool written =
+            file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        return file != nullptr && std::fclose(file) == 0 && written;
     }
 
     bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
