@@ -118,8 +118,7 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
         {"Empty", nullptr, 0, 64, nullptr},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.section) + "/" + (row.key ? row.key : "") + "/" +
-                     std::to_string(row.capacity));
+        SCOPED_TRACE(std::string(row.section) + "/" + (row.key ? row.key : ""));
         ASSERT_EQ(inf.FindLine(row.section, row.key, &line), row.text != nullptr);
         char text[64];
         if (row.text != nullptr) {
@@ -136,11 +135,10 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
 }
 
 // Vendor F00D is no one's: the tests see only their own entries.
-constexpr char kDiskA[] = "USB\\VID_F00D&PID_C001\\5&1A&0&1";
-constexpr char kDiskB[] = "USB\\VID_F00D&PID_C002\\5&1A&0&2";
-constexpr char kDiskC[] = "USB\\VID_F00D&PID_C003\\5&1A&0&3";
-constexpr char kController[] = "USB\\VID_F00D&PID_C004&MI_00\\6&2B&0&0";
-constexpr char kD3ivuru[] = "D3IVURU\\VID_F00D&PID_C005\\7&3C&0";
+const std::string kDiskA = "USB\\VID_F00D&PID_C001\\5&1", kDiskB = "USB\\VID_F00D&PID_C002\\5&2",
+                  kDiskC = "USB\\VID_F00D&PID_C003\\5&3",
+                  kController = "USB\\VID_F00D&PID_C004&MI_00\\6&0",
+                  kD3ivuru = "D3IVURU\\VID_F00D&PID_C005\\7&0";
 
 TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemoval) {
     ASSERT_TRUE(
@@ -150,7 +148,7 @@ TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemov
     const struct {
         const ClassGuid& classGuid;
         const char* enumerator;
-        const char* remove;  // removed when the walk meets it
+        std::string remove;  // removed when the walk meets it
         std::vector<std::string> walked;
     } rows[] = {
         {kHdcClassGuid, "USB", "", {kController}},
@@ -158,7 +156,7 @@ TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemov
         {kUsbClassGuid, "USB", "", {kDiskB, kDiskC}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.enumerator) + " " + row.remove);
+        SCOPED_TRACE(row.enumerator + (" " + row.remove));
         DeviceSet set = Dev().OpenDeviceSet(row.classGuid, row.enumerator, 0);
         ASSERT_NE(set, kNoDeviceSet);
         std::vector<std::string> walked;
@@ -169,7 +167,7 @@ TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemov
             if (std::strstr(id, "VID_F00D") != nullptr) {
                 walked.push_back(id);
             }
-            if (row.remove == std::string(id)) {
+            if (row.remove == id) {
                 EXPECT_TRUE(Dev().RemoveDevice(set, entry));
             }
         }
@@ -221,8 +219,7 @@ TEST_F(ContractTest, WindowsAreWalkedReadAndPressedAsTheWizardIs) {
         EXPECT_EQ(Win().IsWindowVisible(state.window), state.visible);
     }
     Win().SendCommand(frame, 12325);
-    EXPECT_EQ(Env().CommandsOf(frame), std::vector<int>{12325})
-        << "handled before the call returns";
+    EXPECT_EQ(Env().CommandsOf(frame), std::vector<int>{12325}) << "handled on return";
 }
 
 }  // namespace
