@@ -46,7 +46,6 @@ class ContractTest : public ::testing::Test {
   protected:
     void SetUp() override { env_ = MakeTreeEnv(); }
 
-    TreeEnv& Env() { return *env_; }
     SystemServices& Sys() { return env_->System(); }
     DeviceServices& Dev() { return env_->Devices(); }
     WindowServices& Win() { return env_->Windows(); }

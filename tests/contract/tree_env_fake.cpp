@@ -16,13 +16,11 @@ class FakeTreeEnv : public TreeEnv {
 
     std::string Scratch() const override { return "C:\\CONTRACT"; }
     bool PutFile(const std::string& path, const std::string& bytes) override {
-        machine_.givenFile(path, bytes);
-        return true;
+        return machine_.givenFile(path, bytes), true;
     }
 
     bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
-        machine_.givenDevice(classGuid, instanceId);
-        return true;
+        return machine_.givenDevice(classGuid, instanceId), true;
     }
     bool HasDevice(const std::string& id) override { return machine_.devices.Has(id); }
 

@@ -30,7 +30,6 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 class Win32TreeEnv : public TreeEnv {
   public:
     Win32TreeEnv() : scratch_(UniqueTempPath("contract")) {
-        RemoveTree(scratch_);
         CreateDirectoryA(scratch_.c_str(), nullptr);
     }
     ~Win32TreeEnv() override {
