@@ -73,9 +73,9 @@ TEST_F(SystemContract, AnExclusiveOpenRewritesAnExistingFileInPlace) {
     EXPECT_FALSE(Sys().DeleteFile(At("DISK.INF").c_str())) << "held open";
     std::uint32_t done = 0;
     EXPECT_TRUE(Sys().SeekFile(file, 6) && Sys().WriteFile(file, ";Co", 3, &done));
-    EXPECT_TRUE(Sys().SeekFile(file, 8) && Sys().TruncateFile(file));
+    EXPECT_TRUE(Sys().SeekFile(file, 10) && Sys().TruncateFile(file));
     Sys().CloseFile(file);
-    EXPECT_EQ(Content("DISK.INF"), "[Go]\r\n;C");
+    EXPECT_EQ(Content("DISK.INF"), "[Go]\r\n;Coy");
 }
 
 TEST_F(SystemContract, AListingNamesTheMatchingFilesOfOneFolder) {
