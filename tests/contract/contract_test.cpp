@@ -59,8 +59,7 @@ TEST_F(SystemContract, FileStepsSucceedAndFailAsOnWindows) {
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.step) + " " + step.name);
         EXPECT_EQ(Do(step.step, step.name, step.other), step.ok);
-        std::string content = step.then != nullptr ? Content(step.then) : "";
-        EXPECT_EQ(content, step.content != nullptr ? step.content : "");
+        EXPECT_EQ(step.then ? Content(step.then) : "", step.then ? step.content : "");
     }
 }
 

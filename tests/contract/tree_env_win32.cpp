@@ -29,7 +29,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 class Win32TreeEnv : public TreeEnv {
   public:
+    // Wine gives a process the same id run after run: a folder a failed run
+    // left behind is cleared first.
     Win32TreeEnv() : scratch_(UniqueTempPath("contract")) {
+        RemoveTree(scratch_);
         CreateDirectoryA(scratch_.c_str(), nullptr);
     }
     ~Win32TreeEnv() override {
