@@ -34,6 +34,8 @@ class TreeEnv {
     // A window; top-level with kNoWindow. One of class "#32770" is a dialog.
     virtual WindowHandle MakeWindow(WindowHandle parent, const char* className,
                                     const std::string& text, int id, bool shown, bool enabled) = 0;
+    // Queues a button click for a dialog; it is handled when dispatched.
+    virtual void PostCommand(WindowHandle dialog, int commandId) = 0;
     // The clicks a dialog has handled, in order; -1 for a command that came
     // with a notification or a control.
     virtual std::vector<int> CommandsOf(WindowHandle dialog) = 0;
@@ -44,12 +46,10 @@ std::unique_ptr<TreeEnv> MakeTreeEnv();
 
 class ContractTest : public ::testing::Test {
   protected:
-    void SetUp() override { env_ = MakeTreeEnv(); }
-
     SystemServices& Sys() { return env_->System(); }
     DeviceServices& Dev() { return env_->Devices(); }
     WindowServices& Win() { return env_->Windows(); }
     std::string At(const std::string& name) { return env_->Scratch() + "\\" + name; }
 
-    std::unique_ptr<TreeEnv> env_;
+    std::unique_ptr<TreeEnv> env_ = MakeTreeEnv();
 };

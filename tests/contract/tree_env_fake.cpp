@@ -33,6 +33,10 @@ class FakeTreeEnv : public TreeEnv {
                          [this, window](int command) { received_[window].push_back(command); });
         return window;
     }
+    void PostCommand(WindowHandle dialog, int commandId) override {
+        machine_.windows.Post([this, dialog, commandId] { Tree().Command(dialog, commandId); },
+                              machine_.clock.NowMs());
+    }
     std::vector<int> CommandsOf(WindowHandle dialog) override { return received_[dialog]; }
 
   private:

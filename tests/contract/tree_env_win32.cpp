@@ -61,19 +61,16 @@ class Win32TreeEnv : public TreeEnv {
         const char* guid = classGuid == kUsbClassGuid ? "{36FC9E60-C465-11CF-8056-444553540000}"
                                                       : "{4D36E96A-E325-11CE-BFC1-08002BE10318}";
         HKEY key = nullptr;
-        LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0,
-                                      nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        bool made = RegCreateKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), &key) == 0 &&
+                    RegSetValueExA(key, "ClassGUID", 0, REG_SZ, reinterpret_cast<const BYTE*>(guid),
+                                   39) == 0;
         instanceIds_.insert(instanceId);
-        status = status != ERROR_SUCCESS ? status
-                                         : RegSetValueExA(key, "ClassGUID", 0, REG_SZ,
-                                                          reinterpret_cast<const BYTE*>(guid), 39);
         RegCloseKey(key);
-        return status == ERROR_SUCCESS;
+        return made;
     }
     bool HasDevice(const std::string& instanceId) override {
         HKEY key = nullptr;
-        LONG status =
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, KEY_READ, &key);
+        LONG status = RegOpenKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), &key);
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
@@ -93,6 +90,9 @@ class Win32TreeEnv : public TreeEnv {
         LONG_PTR shownStyle = GetWindowLongPtrA(window, GWL_STYLE) | (shown ? WS_VISIBLE : 0);
         SetWindowLongPtrA(window, GWL_STYLE, shownStyle);
         return reinterpret_cast<WindowHandle>(window);
+    }
+    void PostCommand(WindowHandle dialog, int commandId) override {
+        PostMessageA(reinterpret_cast<HWND>(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
     }
     std::vector<int> CommandsOf(WindowHandle dialog) override {
         return received[reinterpret_cast<HWND>(dialog)];
