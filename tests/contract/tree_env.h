@@ -1,7 +1,7 @@
-// What the device and window contract tests set up on the machine they run
-// on: entries in the device tree, and dialogs with controls that record the
-// commands they receive. One implementation over the fake machine, one over
-// the real calls (registry keys that SETUPAPI lists, real dialogs).
+// What a contract test sets up besides the services under test: files in a
+// folder of its own, device entries, and windows whose dialogs record the
+// commands they handle. One implementation over the fake machine, one over
+// the real calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,51 +11,45 @@
 #include <vector>
 
 #include "platform/device_services.h"
+#include "platform/system_services.h"
 #include "platform/window_services.h"
-
-struct ReceivedCommand {
-    int commandId;
-    int notification;
-    WindowHandle control;
-};
 
 class TreeEnv {
   public:
     virtual ~TreeEnv() = default;
 
+    virtual SystemServices& System() = 0;
     virtual DeviceServices& Devices() = 0;
     virtual WindowServices& Windows() = 0;
+
+    // An empty folder of this environment, without a trailing backslash.
+    virtual std::string Scratch() const = 0;
+    // Creates or replaces a file with exactly these bytes; its folder exists.
+    virtual bool PutFile(const std::string& path, const std::string& bytes) = 0;
 
     // A device entry as the system leaves it for a device once plugged in.
     virtual bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) = 0;
     virtual bool HasDevice(const std::string& instanceId) = 0;
-    // Whether the configuration manager finds the root of the device tree.
-    virtual bool LocatesRoot() const = 0;
 
-    // A shown dialog (class "#32770"); top-level with kNoWindow.
-    virtual WindowHandle MakeDialog(WindowHandle parent, const std::string& text) = 0;
-    // A shown control of a dialog.
-    virtual WindowHandle MakeControl(WindowHandle dialog, const char* className,
-                                     const std::string& text, int controlId) = 0;
-    virtual void SetEnabled(WindowHandle window, bool enabled) = 0;
-    virtual void SetVisible(WindowHandle window, bool visible) = 0;
-    virtual void Destroy(WindowHandle window) = 0;
-    // The commands a dialog of MakeDialog has handled, in order.
-    virtual std::vector<ReceivedCommand> CommandsOf(WindowHandle dialog) = 0;
+    // A window; top-level with kNoWindow. One of class "#32770" is a dialog.
+    virtual WindowHandle MakeWindow(WindowHandle parent, const char* className,
+                                    const std::string& text, int id, bool shown, bool enabled) = 0;
+    // Queues a button click for a dialog; it is handled when dispatched.
+    virtual void PostCommand(WindowHandle dialog, int commandId) = 0;
+    // The clicks a dialog has handled, in order; -1 for a command that came
+    // with a notification or a control.
+    virtual std::vector<int> CommandsOf(WindowHandle dialog) = 0;
 };
 
-// The environment of this test program's backend, new for each test.
+// The environment of this test program's backend, new for each call.
 std::unique_ptr<TreeEnv> MakeTreeEnv();
 
-class TreeContractTest : public ::testing::Test {
+class ContractTest : public ::testing::Test {
   protected:
-    void SetUp() override { env_ = MakeTreeEnv(); }
-    void TearDown() override { env_.reset(); }
-
-    TreeEnv& Env() { return *env_; }
+    SystemServices& Sys() { return env_->System(); }
     DeviceServices& Dev() { return env_->Devices(); }
     WindowServices& Win() { return env_->Windows(); }
+    std::string At(const std::string& name) { return env_->Scratch() + "\\" + name; }
 
-  private:
-    std::unique_ptr<TreeEnv> env_;
+    std::unique_ptr<TreeEnv> env_ = MakeTreeEnv();
 };

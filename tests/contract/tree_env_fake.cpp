@@ -1,4 +1,4 @@
-// The device and window tree environment over the fake machine.
+// The contract environment over the fake machine.
 #include <map>
 
 #include "platform/fake/machine.h"
@@ -8,45 +8,42 @@ namespace {
 
 class FakeTreeEnv : public TreeEnv {
   public:
+    FakeTreeEnv() { machine_.files.MakeFolder(Scratch()); }
+
+    SystemServices& System() override { return machine_.system; }
     DeviceServices& Devices() override { return machine_.devices; }
     WindowServices& Windows() override { return machine_.windows; }
 
-    bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
-        machine_.givenDevice(classGuid, instanceId);
-        return true;
+    std::string Scratch() const override { return "C:\\CONTRACT"; }
+    bool PutFile(const std::string& path, const std::string& bytes) override {
+        return machine_.givenFile(path, bytes), true;
     }
-    bool HasDevice(const std::string& instanceId) override {
-        return machine_.devices.Has(instanceId);
-    }
-    bool LocatesRoot() const override { return true; }
 
-    WindowHandle MakeDialog(WindowHandle parent, const std::string& text) override {
-        WindowHandle dialog = Tree().Add(parent, fake::kDialogClass, text);
-        Tree().OnCommand(dialog, [this, dialog](int commandId) {
-            received_[dialog].push_back(ReceivedCommand{commandId, 0, kNoWindow});
-        });
-        return dialog;
+    bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
+        return machine_.givenDevice(classGuid, instanceId), true;
     }
-    WindowHandle MakeControl(WindowHandle dialog, const char* className, const std::string& text,
-                             int controlId) override {
-        return Tree().Add(dialog, className, text, controlId);
-    }
-    void SetEnabled(WindowHandle window, bool enabled) override {
+    bool HasDevice(const std::string& id) override { return machine_.devices.Has(id); }
+
+    WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
+                            int id, bool shown, bool enabled) override {
+        WindowHandle window = Tree().Add(parent, className, text, id);
+        Tree().SetVisible(window, shown);
         Tree().SetEnabled(window, enabled);
+        Tree().OnCommand(window,
+                         [this, window](int command) { received_[window].push_back(command); });
+        return window;
     }
-    void SetVisible(WindowHandle window, bool visible) override {
-        Tree().SetVisible(window, visible);
+    void PostCommand(WindowHandle dialog, int commandId) override {
+        machine_.windows.Post([this, dialog, commandId] { Tree().Command(dialog, commandId); },
+                              machine_.clock.NowMs());
     }
-    void Destroy(WindowHandle window) override { Tree().Remove(window); }
-    std::vector<ReceivedCommand> CommandsOf(WindowHandle dialog) override {
-        return received_[dialog];
-    }
+    std::vector<int> CommandsOf(WindowHandle dialog) override { return received_[dialog]; }
 
   private:
     fake::WindowTree& Tree() { return machine_.windows.tree; }
 
     fake::Machine machine_;
-    std::map<WindowHandle, std::vector<ReceivedCommand>> received_;
+    std::map<WindowHandle, std::vector<int>> received_;
 };
 
 }  // namespace

@@ -1,164 +1,110 @@
-// The device and window tree environment over the real calls. Device entries
-// are registry keys HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>
-// \<instance> with a ClassGUID value, which SETUPAPI lists (Wine reads them
-// just so); the environment deletes the keys it made. Dialogs are real
-// dialogs of this thread.
+// The contract environment over the real calls. Files go to a folder under
+// the temporary folder. A device entry is a registry key
+// HKLM\System\CurrentControlSet\Enum\<enumerator>\<device>\<instance> with a
+// ClassGUID value, which SETUPAPI lists (Wine reads them just so); the keys
+// are deleted at the end. Windows are real windows of this thread; they live
+// until the program ends.
 #include <cstdio>
 #include <map>
 #include <set>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_devices.h"
+#include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
 #include "tests/contract/tree_env.h"
+#include "tests/support/win32_scratch.h"
 
 namespace {
 
-constexpr const char* kEnumKey = "System\\CurrentControlSet\\Enum\\";
+const std::string kEnumKey = "System\\CurrentControlSet\\Enum\\";
+std::map<HWND, std::vector<int>> received;
 
-HWND WindowOf(WindowHandle handle) {
-    return reinterpret_cast<HWND>(handle);
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        received[dialog].push_back(HIWORD(wParam) == 0 && lParam == 0 ? LOWORD(wParam) : -1);
+    }
+    return message == WM_COMMAND;
 }
-
-std::string GuidText(const ClassGuid& guid) {
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned long>(guid.data1), guid.data2, guid.data3, guid.data4[0],
-                  guid.data4[1], guid.data4[2], guid.data4[3], guid.data4[4], guid.data4[5],
-                  guid.data4[6], guid.data4[7]);
-    return text;
-}
-
-// "USB\VID_X&PID_Y\1" -> "USB\VID_X&PID_Y": the key that holds the instances.
-std::string DeviceKeyOf(const std::string& instanceId) {
-    return instanceId.substr(0, instanceId.rfind('\\'));
-}
-
-// An empty dialog template: no menu, the dialog class, no title, no controls.
-struct EmptyTemplate {
-    DLGTEMPLATE header;
-    WORD menu;
-    WORD windowClass;
-    WORD title;
-};
 
 class Win32TreeEnv : public TreeEnv {
   public:
-    Win32TreeEnv() { current_ = this; }
+    // Wine gives a process the same id run after run: a folder a failed run
+    // left behind is cleared first.
+    Win32TreeEnv() : scratch_(UniqueTempPath("contract")) {
+        RemoveTree(scratch_);
+        CreateDirectoryA(scratch_.c_str(), nullptr);
+    }
     ~Win32TreeEnv() override {
-        for (HWND dialog : topLevel_) {
-            DestroyWindow(dialog);
-        }
+        RemoveTree(scratch_);
         // The instance keys, then their device keys once empty. Never a key
         // above them: on Windows 9x RegDeleteKeyA deletes a whole tree.
         for (const std::string& id : instanceIds_) {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + id).c_str());
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + id.substr(0, id.rfind('\\'))).c_str());
         }
-        for (const std::string& id : instanceIds_) {
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + DeviceKeyOf(id)).c_str());
-        }
-        current_ = nullptr;
     }
 
+    SystemServices& System() override { return system_; }
     DeviceServices& Devices() override { return devices_; }
     WindowServices& Windows() override { return windows_; }
 
+    std::string Scratch() const override { return scratch_; }
+    bool PutFile(const std::string& path, const std::string& bytes) override {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        bool written =
+            file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        return file != nullptr && std::fclose(file) == 0 && written;
+    }
+
     bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
+        const char* guid = classGuid == kUsbClassGuid ? "{36FC9E60-C465-11CF-8056-444553540000}"
+                                                      : "{4D36E96A-E325-11CE-BFC1-08002BE10318}";
+        HKEY key = nullptr;
+        bool made = RegCreateKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), &key) == 0 &&
+                    RegSetValueExA(key, "ClassGUID", 0, REG_SZ, reinterpret_cast<const BYTE*>(guid),
+                                   39) == 0;
         instanceIds_.insert(instanceId);
-        std::string guid = GuidText(classGuid);
-        LONG status =
-            RegSetValueExA(key, "ClassGUID", 0, REG_SZ, reinterpret_cast<const BYTE*>(guid.c_str()),
-                           static_cast<DWORD>(guid.size() + 1));
+        RegCloseKey(key);
+        return made;
+    }
+    bool HasDevice(const std::string& instanceId) override {
+        HKEY key = nullptr;
+        LONG status = RegOpenKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), &key);
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
-    bool HasDevice(const std::string& instanceId) override {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), 0, KEY_READ, &key) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
-        RegCloseKey(key);
-        return true;
-    }
-    // Wine's CM_Locate_DevNodeA is a stub that answers CR_FAILURE.
-    bool LocatesRoot() const override { return false; }
 
-    WindowHandle MakeDialog(WindowHandle parent, const std::string& text) override {
-        EmptyTemplate dialogTemplate = {};
-        dialogTemplate.header.style =
-            parent == kNoWindow ? WS_POPUP : WS_CHILD | DS_CONTROL | WS_VISIBLE;
-        dialogTemplate.header.cx = 200;
-        dialogTemplate.header.cy = 100;
-        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.header,
-                                                 WindowOf(parent), DialogProc, 0);
-        if (dialog == nullptr) {
-            return kNoWindow;
+    WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
+                            int id, bool shown, bool enabled) override {
+        HWND owner = reinterpret_cast<HWND>(parent);
+        DWORD style = (owner != nullptr ? WS_CHILD : WS_POPUP) | (enabled ? 0 : WS_DISABLED);
+        HWND window = CreateWindowExA(0, className, text.c_str(), style, 0, 0, 40, 10, owner,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (std::string(className) == "#32770") {
+            SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(DialogProc));
         }
-        SetWindowTextA(dialog, text.c_str());
-        if (parent == kNoWindow) {
-            topLevel_.insert(dialog);
-            SetVisible(reinterpret_cast<WindowHandle>(dialog), true);
-        }
-        return reinterpret_cast<WindowHandle>(dialog);
+        // By the style bit alone: Wine without a window manager (Xvfb) waits
+        // 2 s to take a mapped window down again.
+        LONG_PTR shownStyle = GetWindowLongPtrA(window, GWL_STYLE) | (shown ? WS_VISIBLE : 0);
+        SetWindowLongPtrA(window, GWL_STYLE, shownStyle);
+        return reinterpret_cast<WindowHandle>(window);
     }
-    WindowHandle MakeControl(WindowHandle dialog, const char* className, const std::string& text,
-                             int controlId) override {
-        HWND control = CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 40,
-                                       10, WindowOf(dialog),
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                       GetModuleHandleA(nullptr), nullptr);
-        return reinterpret_cast<WindowHandle>(control);
+    void PostCommand(WindowHandle dialog, int commandId) override {
+        PostMessageA(reinterpret_cast<HWND>(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
     }
-    void SetEnabled(WindowHandle window, bool enabled) override {
-        EnableWindow(WindowOf(window), enabled ? TRUE : FALSE);
-    }
-    void SetVisible(WindowHandle window, bool visible) override {
-        HWND handle = WindowOf(window);
-        if (GetParent(handle) != nullptr) {
-            ShowWindow(handle, visible ? SW_SHOWNA : SW_HIDE);
-            return;
-        }
-        // A top-level window is shown by its style bit alone: Wine without a
-        // window manager (Xvfb) waits 2 s to take a mapped window down again.
-        LONG style = GetWindowLongA(handle, GWL_STYLE);
-        SetWindowLongA(handle, GWL_STYLE, visible ? style | WS_VISIBLE : style & ~WS_VISIBLE);
-    }
-    void Destroy(WindowHandle window) override {
-        topLevel_.erase(WindowOf(window));
-        DestroyWindow(WindowOf(window));
-    }
-    std::vector<ReceivedCommand> CommandsOf(WindowHandle dialog) override {
-        return received_[WindowOf(dialog)];
+    std::vector<int> CommandsOf(WindowHandle dialog) override {
+        return received[reinterpret_cast<HWND>(dialog)];
     }
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            return FALSE;
-        }
-        if (message == WM_COMMAND && current_ != nullptr) {
-            current_->received_[dialog].push_back(
-                ReceivedCommand{LOWORD(wParam), HIWORD(wParam), static_cast<WindowHandle>(lParam)});
-            return TRUE;
-        }
-        return FALSE;
-    }
-
-    static Win32TreeEnv* current_;
+    std::string scratch_;
+    Win32System system_;
     Win32Devices devices_;
     Win32Windows windows_;
     std::set<std::string> instanceIds_;
-    std::set<HWND> topLevel_;
-    std::map<HWND, std::vector<ReceivedCommand>> received_;
 };
-
-Win32TreeEnv* Win32TreeEnv::current_ = nullptr;
 
 }  // namespace
 
