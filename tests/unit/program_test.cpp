@@ -62,6 +62,10 @@ class Tracing : public fake::FakeWindows {
         }
         FakeWindows::Sleep(ms);
     }
+    void PaintMinimizedIcon(WindowHandle window, unsigned id) override {
+        Note("icon" + std::to_string(id));
+        FakeWindows::PaintMinimizedIcon(window, id);
+    }
     void SetCursorFromResource(unsigned id) override {
         Note(id == 139 ? "hand" : "cursor " + std::to_string(id));
         FakeWindows::SetCursorFromResource(id);
@@ -129,12 +133,17 @@ struct ProgramRig {
     Tracing windows{m};
     std::unique_ptr<fake::ScriptedWizard> wizard;
     bool agree = true;
-    // The user looks at Start and the logo, clicks the logo and leaves.
+    // The user looks at Start and the logo, clicks the logo, minimises the
+    // dialog (a normal one is the system's to paint) and leaves.
     std::function<void(WindowHandle)> onMain = [this](WindowHandle dialog) {
         windows.Post([this, dialog] {
             windows.PointAt(dialog, windows.ControlWindow(dialog, IDC_START));
             windows.PointAt(dialog, windows.ControlWindow(dialog, IDC_LOGO));
             windows.Click(dialog, IDC_LOGO);
+            windows.Paint(dialog);
+            windows.Minimize(dialog);
+            windows.Paint(dialog);
+            windows.Note("drag" + std::to_string(windows.DragIcon(dialog)));
         });
         Press(dialog, kIdCancel);
     };
@@ -229,6 +238,7 @@ constexpr WindowsVersion k95{4, 0, 950}, kMe{4, 90, 3000}, k2000{5, 0, 2195}, kX
 constexpr WindowsVersion k98Se{4, 10, 0x040A08AE};
 const Given kNothing = [](ProgramRig&) {};
 const Given kImageHeld = [](ProgramRig& r) { r.m.files.Find(kImage)->openElsewhere = true; };
+const std::string kIdle = "'' icon128 drag128";
 const std::string kRefused = "stop:This program is for Windows 98 only !";
 const std::string kStart = "'' -start -exit ~300 'removing' ";
 const std::string kUninstallStart = "'' 0 '' -start -exit ~300 'removing' 10 -dev ~200 60 ";
@@ -257,17 +267,17 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
         int exitCode;
         std::string trace;
     } cases[] = {
-        {"Exit", kNothing, kExit, 1602, "''"},
-        {"98 first edition", Version({4, 10, 1998}), kExit, 1602, "''"},
+        {"Exit", kNothing, kExit, 1602, kIdle},
+        {"98 first edition", Version({4, 10, 1998}), kExit, 1602, kIdle},
         {"agreement refused, silent", Silent(k98Se), kAgreementNo, 1602, ""},
         {"no package", Without({"NIMBLE.IN_", "NIMBLEFD.INF"}), kExit, 1619,
          "stop:INF file not found !"},
         {"no driver image", Without({"NIMBLE.SY_"}), kExit, 1619, "stop:SYS(SY_) file not found !"},
         {"no port driver", Without({"NIMBLE.PDR"}), kExit, 1619, "stop:MPD file not found !"},
-        {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, "''"},
+        {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, kIdle},
         {"a link inside the text", Link(" see http://www.v.example"), kExit, 1602,
-         "'' hand run:Explorer  see http://www.v.example"},
-        {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, "''"},
+         "'' hand run:Explorer  see http://www.v.example icon128 drag128"},
+        {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, kIdle},
         {"a package defect without a message",
          [](ProgramRig& r) { r.Edit("NIMBLE.IN_", "FDDInf", "FDDXnf"); }, kExit, 1619, ""},
         {"Windows 95", Version(k95, true), kExit, 1633, kRefused},
