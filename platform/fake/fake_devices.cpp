@@ -54,7 +54,6 @@ std::vector<std::string> FakeDevices::InstanceIds() const {
 
 DeviceSet FakeDevices::OpenDeviceSet(const ClassGuid& classGuid, const char* enumerator,
                                      std::uint32_t flags) {
-    requests_.push_back(DeviceSetRequest{classGuid, enumerator ? enumerator : "", flags});
     if (faults_.Fail(Op::OpenDeviceSet)) {
         return kNoDeviceSet;
     }
@@ -135,7 +134,6 @@ bool FakeDevices::RemoveDevice(DeviceSet set, const DeviceEntry& entry) {
 }
 
 bool FakeDevices::LocateRootDevNode(DevNode* root) {
-    ++locateCalls_;
     if (faults_.Fail(Op::LocateRootDevNode) || !rootLocatable) {
         return false;
     }
@@ -144,8 +142,8 @@ bool FakeDevices::LocateRootDevNode(DevNode* root) {
 }
 
 bool FakeDevices::ReenumerateDevNode(DevNode node) {
-    reenumerated_.push_back(node);
-    if (faults_.Fail(Op::ReenumerateDevNode) || !reenumerationAccepted) {
+    // The only node this machine has is the root.
+    if (faults_.Fail(Op::ReenumerateDevNode) || !reenumerationAccepted || node != rootDevNode) {
         return false;
     }
     if (onReenumerate) {

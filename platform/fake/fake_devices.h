@@ -22,13 +22,6 @@ struct FakeDevice {
     bool removalFails = false;
 };
 
-// One call of OpenDeviceSet as it arrived.
-struct DeviceSetRequest {
-    ClassGuid classGuid;
-    std::string enumerator;
-    std::uint32_t flags;
-};
-
 class FakeDevices : public DeviceServices {
   public:
     explicit FakeDevices(Faults& faults);
@@ -49,10 +42,7 @@ class FakeDevices : public DeviceServices {
     bool Has(const std::string& instanceId) const;
     // Instance ids of the tree, oldest first.
     std::vector<std::string> InstanceIds() const;
-    const std::vector<DeviceSetRequest>& SetRequests() const { return requests_; }
     std::size_t OpenSetCount() const { return sets_.size(); }
-    std::size_t LocateCalls() const { return locateCalls_; }
-    const std::vector<DevNode>& ReenumeratedNodes() const { return reenumerated_; }
 
     DeviceSet OpenDeviceSet(const ClassGuid& classGuid, const char* enumerator,
                             std::uint32_t flags) override;
@@ -77,9 +67,6 @@ class FakeDevices : public DeviceServices {
     std::uint64_t nextSerial_ = 1;
     std::map<DeviceSet, std::vector<Member>> sets_;
     DeviceSet nextSet_ = 1;
-    std::vector<DeviceSetRequest> requests_;
-    std::size_t locateCalls_ = 0;
-    std::vector<DevNode> reenumerated_;
 };
 
 }  // namespace fake

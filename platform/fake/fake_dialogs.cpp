@@ -8,8 +8,6 @@ namespace fake {
 
 namespace {
 
-constexpr unsigned kCloseCommand = 0xF060;  // SC_CLOSE
-
 // Controls of a dialog have handles of their own, derived from the dialog's.
 WindowHandle ControlHandle(WindowHandle dialog, int controlId) {
     return dialog * 0x10000 + static_cast<WindowHandle>(controlId);
@@ -20,16 +18,6 @@ WindowHandle ControlHandle(WindowHandle dialog, int controlId) {
 FakeDialog* FakeWindows::DialogOf(WindowHandle dialog) {
     auto it = dialogs_.find(dialog);
     return it == dialogs_.end() ? nullptr : &it->second;
-}
-
-WindowHandle FakeWindows::OpenDialog(unsigned templateId) const {
-    for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) {
-        const FakeDialog& dialog = dialogs_.at(*it);
-        if (dialog.templateId == templateId && dialog.open) {
-            return *it;
-        }
-    }
-    return kNoWindow;
 }
 
 bool FakeWindows::DispatchOrWait() {
@@ -56,7 +44,6 @@ int FakeWindows::RunModalDialog(unsigned templateId, WindowHandle owner, DialogE
     created.templateId = templateId;
     created.owner = owner;
     created.events = &events;
-    opened_.push_back(handle);
     if (events.OnInitDialog(handle) && created.focus == 0) {
         created.focus = -1;  // the system's choice: the first tab stop
     }
@@ -159,10 +146,8 @@ void FakeWindows::PaintMinimizedIcon(WindowHandle window, unsigned iconId) {
     }
 }
 
-void FakeWindows::SetCursorFromResource(unsigned cursorId) {
-    if (!faults_.Fail(Op::SetCursorFromResource)) {
-        cursor_ = cursorId;
-    }
+void FakeWindows::SetCursorFromResource(unsigned) {
+    faults_.Fail(Op::SetCursorFromResource);  // recorded for fault sweeps
 }
 
 void FakeWindows::Click(WindowHandle dialog, int controlId) {
@@ -183,20 +168,8 @@ void FakeWindows::ClickRadio(WindowHandle dialog, int controlId, std::initialize
     found->events->OnCommand(controlId, kNotifyClicked);
 }
 
-void FakeWindows::SystemCommand(WindowHandle dialog, unsigned command) {
-    FakeDialog* found = DialogOf(dialog);
-    if (found == nullptr || !found->open || found->events->OnSysCommand(command)) {
-        return;
-    }
-    // The system's own handling of the close box: the dialog's cancel command.
-    if ((command & 0xFFF0u) == kCloseCommand) {
-        found->events->OnCommand(kIdCancel, kNotifyClicked);
-    }
-}
-
 bool FakeWindows::PointAt(WindowHandle dialog, WindowHandle window) {
     FakeDialog* found = DialogOf(dialog);
-    cursor_ = 0;
     return found != nullptr && found->open && found->events->OnSetCursor(window);
 }
 

@@ -107,12 +107,6 @@ std::uint64_t WindowTree::NowMs() const {
     return clock_.NowMs();
 }
 
-std::size_t WindowTree::CommandCount(int commandId) const {
-    return static_cast<std::size_t>(std::count_if(
-        commands_.begin(), commands_.end(),
-        [commandId](const SentCommand& sent) { return sent.commandId == commandId; }));
-}
-
 void WindowTree::ApplyDueChanges() {
     // A change may schedule or make others; those wait for the next query.
     if (applying_) {

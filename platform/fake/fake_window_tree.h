@@ -47,7 +47,6 @@ class WindowTree {
     std::uint64_t NowMs() const;
     // Every command sent, in order, to windows that existed or not.
     const std::vector<SentCommand>& Commands() const { return commands_; }
-    std::size_t CommandCount(int commandId) const;
 
     // What the window services see; each first applies the changes now due.
     WindowHandle Next(WindowHandle parent, WindowHandle after, const char* className);

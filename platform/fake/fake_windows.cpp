@@ -12,17 +12,6 @@ void FakeWindows::Post(std::function<void()> handler, std::uint64_t atMs) {
     queue_.push_back(Message{atMs, std::move(handler)});
 }
 
-std::string FakeWindows::ControlText(WindowHandle dialog, int controlId) const {
-    auto it = texts_.find({dialog, controlId});
-    return it == texts_.end() ? std::string() : it->second;
-}
-
-const std::vector<int>& FakeWindows::ProgressHistory(WindowHandle dialog, int controlId) const {
-    static const std::vector<int> kNone;
-    auto it = progress_.find({dialog, controlId});
-    return it == progress_.end() ? kNone : it->second;
-}
-
 std::string FakeWindows::LoadString(unsigned id) {
     if (faults_.Fail(Op::LoadString)) {
         return std::string();
@@ -69,16 +58,13 @@ std::uint32_t FakeWindows::TickCount() {
     return static_cast<std::uint32_t>(clock_.NowMs());
 }
 
-void FakeWindows::SetControlText(WindowHandle dialog, int controlId, const char* text) {
-    if (!faults_.Fail(Op::SetControlText)) {
-        texts_[{dialog, controlId}] = text;
-    }
+// Nothing reads the status line or the bar back; the calls are recorded for fault sweeps.
+void FakeWindows::SetControlText(WindowHandle, int, const char*) {
+    faults_.Fail(Op::SetControlText);
 }
 
-void FakeWindows::SetProgressPosition(WindowHandle dialog, int controlId, int position) {
-    if (!faults_.Fail(Op::SetProgressPosition)) {
-        progress_[{dialog, controlId}].push_back(position);
-    }
+void FakeWindows::SetProgressPosition(WindowHandle, int, int) {
+    faults_.Fail(Op::SetProgressPosition);
 }
 
 WindowHandle FakeWindows::NextWindow(WindowHandle parent, WindowHandle after,

@@ -76,28 +76,16 @@ class FakeWindows : public WindowServices {
     void Click(WindowHandle dialog, int controlId);
     // An automatic radio button: checks it, unchecks the others of its group.
     void ClickRadio(WindowHandle dialog, int controlId, std::initializer_list<int> group);
-    void SystemCommand(WindowHandle dialog, unsigned command);
-    // True when the dialog set the cursor; the cursor is then CurrentCursor().
+    // True when the dialog set the cursor.
     bool PointAt(WindowHandle dialog, WindowHandle window);
     void Minimize(WindowHandle dialog) { dialogs_.at(dialog).minimized = true; }
     bool Paint(WindowHandle dialog);
     unsigned DragIcon(WindowHandle dialog);
 
-    // Our dialogs, open or ended, in the order they were opened.
-    const std::vector<WindowHandle>& DialogsOpened() const { return opened_; }
-    const FakeDialog& Dialog(WindowHandle dialog) const { return dialogs_.at(dialog); }
-    // The newest dialog of the template that is still open; kNoWindow if none.
-    WindowHandle OpenDialog(unsigned templateId) const;
-    unsigned CurrentCursor() const { return cursor_; }
-
     // A window message that becomes due at `atMs` on the virtual clock.
     void Post(std::function<void()> handler, std::uint64_t atMs = 0);
-    std::size_t QueuedMessages() const { return queue_.size(); }
 
     const std::vector<ShownBox>& Boxes() const { return boxes_; }
-    std::string ControlText(WindowHandle dialog, int controlId) const;
-    // Every position set on the control, in order.
-    const std::vector<int>& ProgressHistory(WindowHandle dialog, int controlId) const;
     std::uint64_t NowMs() const { return clock_.NowMs(); }
 
     std::string LoadString(unsigned id) override;
@@ -144,13 +132,9 @@ class FakeWindows : public WindowServices {
     Faults& faults_;
     VirtualClock& clock_;
     std::map<WindowHandle, FakeDialog> dialogs_;
-    std::vector<WindowHandle> opened_;
     WindowHandle nextDialog_ = 0x1000;
-    unsigned cursor_ = 0;
     std::deque<Message> queue_;
     std::vector<ShownBox> boxes_;
-    std::map<ControlKey, std::string> texts_;
-    std::map<ControlKey, std::vector<int>> progress_;
 };
 
 }  // namespace fake

@@ -68,7 +68,6 @@ void ScriptedWizard::OnCommand(int commandId) {
     if (commandId == kWizardNext && page.nextEnabled && pageIndex_ + 1 < script_.pages.size()) {
         ShowPage(pageIndex_ + 1);
     } else if (commandId == kWizardFinish && page.finishEnabled) {
-        finished_ = true;
         tree_.Remove(frame_);
         frame_ = page_ = next_ = finish_ = kNoWindow;
     }

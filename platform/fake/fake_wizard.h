@@ -53,12 +53,7 @@ class ScriptedWizard {
     ScriptedWizard& operator=(const ScriptedWizard&) = delete;
 
     // kNoWindow before it opens and after it closed.
-    WindowHandle Frame() const { return frame_; }
     WindowHandle Page() const { return page_; }
-    WindowHandle NextButton() const { return next_; }
-    WindowHandle FinishButton() const { return finish_; }
-    std::size_t PageIndex() const { return pageIndex_; }
-    bool Finished() const { return finished_; }
 
   private:
     void Open();
@@ -73,7 +68,6 @@ class ScriptedWizard {
     WindowHandle finish_ = kNoWindow;
     std::size_t pageIndex_ = 0;
     std::uint64_t pageSerial_ = 0;
-    bool finished_ = false;
 };
 
 struct PromptScript {
@@ -91,7 +85,6 @@ class ScriptedPrompt {
     ScriptedPrompt(const ScriptedPrompt&) = delete;
     ScriptedPrompt& operator=(const ScriptedPrompt&) = delete;
 
-    WindowHandle Dialog() const { return dialog_; }
     int Answers() const { return answers_; }
 
   private:

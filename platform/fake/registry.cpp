@@ -21,10 +21,6 @@ void Registry::CreateKey(const std::string& keyPath) {
     keys_[Fold(keyPath)];
 }
 
-bool Registry::KeyExists(const std::string& keyPath) const {
-    return keys_.count(Fold(keyPath)) != 0;
-}
-
 bool Registry::SetText(const std::string& keyPath, const std::string& valueName,
                        const std::string& text) {
     auto key = keys_.find(Fold(keyPath));
@@ -33,11 +29,6 @@ bool Registry::SetText(const std::string& keyPath, const std::string& valueName,
     }
     key->second[Fold(valueName)] = text;
     return true;
-}
-
-bool Registry::HasValue(const std::string& keyPath, const std::string& valueName) const {
-    auto key = keys_.find(Fold(keyPath));
-    return key != keys_.end() && key->second.count(Fold(valueName)) != 0;
 }
 
 std::string Registry::Text(const std::string& keyPath, const std::string& valueName) const {

@@ -13,10 +13,8 @@ class Registry {
     Registry();
 
     void CreateKey(const std::string& keyPath);
-    bool KeyExists(const std::string& keyPath) const;
     // False when the key does not exist.
     bool SetText(const std::string& keyPath, const std::string& valueName, const std::string& text);
-    bool HasValue(const std::string& keyPath, const std::string& valueName) const;
     // Empty when the value does not exist.
     std::string Text(const std::string& keyPath, const std::string& valueName) const;
 
