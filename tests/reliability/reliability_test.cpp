@@ -45,6 +45,8 @@ const struct {
     {'Y', "INF\\DRVIDX.BIN", "INF\\DRVIDX.3S"},
     {'Y', "INF\\DRVDATA.BIN", "INF\\DRVDATA.3S"},
     {' ', "INF\\OTHER\\NIMBLE.PNF", "pnf"},
+    {' ', "INF\\OTHER\\NIMBLE10.PNF", "pnf"},
+    {' ', "INF\\OEM3.PNF", "pnf"},
     {' ', "SYSTEM32\\DRIVERS\\NIMBLE.SYS", "old image"},
     {' ', "SYSTEM\\IOSUBSYS\\NIMBLE.PDR", "old port driver"},
 };
@@ -240,8 +242,9 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
     EXPECT_EQ(clean.Violations(), "");
     if (c.osKind != OsKind::kWinMe &&
         c.osKind != OsKind::kWinXP) {  // where the models are the disk's
-        EXPECT_FALSE(clean.m.files.Exists(
-            kWin + (c.osKind < OsKind::kWin2000 ? "INF\\OTHER\\NIMBLE10.INF" : "INF\\OEM3.INF")));
+        std::string stale =
+            kWin + (c.osKind < OsKind::kWin2000 ? "INF\\OTHER\\NIMBLE10." : "INF\\OEM3.");
+        EXPECT_FALSE(clean.m.files.Exists(stale + "INF") || clean.m.files.Exists(stale + "PNF"));
     }
     const std::vector<fake::Op> calls = clean.m.faults.Log();
     for (std::size_t call = 0; call <= calls.size(); ++call) {

@@ -247,6 +247,8 @@ const std::string kInstalled =
 const std::string kCopy98 =
     "~3000 15 'installing' 18 ~200 reg +NIMBLE.INF *NIMBLE.INF 21 ~200 24 +NIMBLE.PDR "
     "-DRVIDX.BIN -DRVDATA.BIN ~200 27 ";
+const std::string kInstall98 =
+    kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 " + kCopy98 + "+NIMBLE.SYS ~200 30" + kInstalled;
 const std::string kSilent =
     "'removing' 2 -dev ~200 15 -NIMBLE.SYS ~200 25 z3000 'installing' 30 ~200 ";
 const std::string kSilent98 = kSilent +
@@ -287,9 +289,14 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
         {"2000, a 98 package", Version(k2000), kExit, 1633, kRefused},
         {"XP, a 98 package", Version(kXp), kExit, 1633, kRefused},
         {"Server 2003", Version({5, 2, 3790}, true), kExit, 1633, kRefused},
-        {"install", kNothing, kInstall, 0,
-         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 " + kCopy98 + "+NIMBLE.SYS ~200 30" +
-             kInstalled},
+        {"install", kNothing, kInstall, 0, kInstall98},
+        {"install: the disk is the model line TargetID names",
+         [](ProgramRig& r) {
+             r.Edit("NIMBLE.IN_", "TargetID=F1A5D15C", "TargetID=F1A5D15D");
+             r.Edit("NIMBLE.IN_", "=NimbleDisk,USB\\VID_F1A5&PID_D15C",
+                    "=None,USB\\VID_F1A5&PID_D15C");
+         },
+         kInstall, 0, kInstall98},
         {"a radio click during the install", kNothing, kRadioDuringInstall, 0,
          kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 ~1820 0 '' ~1180" + kCopy98.substr(5) +
              "+NIMBLE.SYS ~200 30" + kInstalled},
@@ -341,11 +348,11 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              Silent(kXp)(r);
              // The floppy INF's model line names the main INF's install section.
              r.Edit("NIMBLEFD.INF", "=NimbleFloppyInstall", "=NimbleDisk");
-             r.WizardAfter(1000);
+             r.WizardAfter(4500);  // the bar creeps while the search waits
          },
          kExit, 0,
          kSilent + kSilentNt + "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S scan ~500 50 " +
-             "~500 50 " + kWizard},
+             "~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 51 " + kWizard},
         {"silent, XP, USBSTOR left aside by an earlier run",
          [](ProgramRig& r) {
              Silent(kXp)(r);
