@@ -36,10 +36,10 @@
 #define IDS_INSTALLING 109
 #define IDS_STARTING_DEVICE 110   // not loaded
 #define IDS_INSTALL_COMPLETE 111  // not loaded
-#define IDS_INSTALL_FAILED 112    // not loaded
+#define IDS_INSTALL_FAILED 112
 #define IDS_REMOVING 113
 #define IDS_UNINSTALL_COMPLETE 114
-#define IDS_UNINSTALL_FAILED 115  // not loaded
+#define IDS_UNINSTALL_FAILED 115
 #define IDS_INF_NOT_FOUND 116
 #define IDS_IN_NOT_FOUND 117  // not loaded
 #define IDS_SYS_NOT_FOUND 118
