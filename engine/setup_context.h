@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/os_kind.h"
 #include "platform/target_id.h"
 #include "platform/text.h"
 
@@ -36,3 +37,8 @@ struct SetupContext {
     int win98Only = 0;
     int infOnlyMode = 0;  // 1: the install copies only the floppy INF
 };
+
+// Windows Me and XP copy only the floppy INF, which then describes the device.
+inline int InfOnlyModeOf(std::uint8_t osKind) {
+    return osKind == OsKind::kWinMe || osKind == OsKind::kWinXP ? 1 : 0;
+}

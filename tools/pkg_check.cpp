@@ -296,11 +296,6 @@ const WindowsKind kKinds[] = {
     {OsKind::kWinXP, "Windows XP", "C:\\WINDOWS"},
 };
 
-// Windows Me and XP copy only the floppy INF, which then describes the device.
-int InfOnlyModeOf(std::uint8_t osKind) {
-    return osKind == OsKind::kWinMe || osKind == OsKind::kWinXP ? 1 : 0;
-}
-
 // A freshly installed Windows of the kind with the package in its folder.
 struct Rig {
     fake::Machine m;

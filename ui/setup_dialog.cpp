@@ -36,9 +36,7 @@ void CSetupDlg::SetCaptions() {
 
 void CSetupDlg::ReadMachine() {
     ctx_.osKind = ClassifyWindows(platform_.system);
-    if (ctx_.osKind == OsKind::kWinMe || ctx_.osKind == OsKind::kWinXP) {
-        ctx_.infOnlyMode = 1;
-    }
+    ctx_.infOnlyMode = InfOnlyModeOf(ctx_.osKind);
     // A folder that cannot be read is never guessed: the program's folder then
     // stays empty, and the package is not found.
     FolderText folder;

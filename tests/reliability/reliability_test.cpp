@@ -13,15 +13,38 @@
 #include <string>
 #include <vector>
 
+#include "engine/package_reader.h"
+#include "engine/run_outcome.h"
+#include "engine/sequences.h"
 #include "platform/fake/fake_wizard.h"
 #include "platform/fake/machine.h"
 #include "platform/os_kind.h"
-#include "tests/reliability/run_adapter.h"
 #include "ui/dialog_channel.h"
 
 namespace {
 
 const std::string kPkg = "C:\\PACKAGE\\", kWin = "C:\\WINDOWS\\";
+
+// One start of the program for one road: the package is read the way the main
+// dialog's initialisation reads it, then the road runs and its result becomes
+// the outcome; a package that cannot be read runs nothing.
+enum class Road { Install, Uninstall, SilentInstall };
+
+RunOutcome RunRoad(const SetupServices& services, Road road, std::uint8_t osKind,
+                   const char* sourceDir, SetupContext* ctx) {
+    *ctx = SetupContext{};
+    ctx->osKind = osKind;
+    ctx->infOnlyMode = InfOnlyModeOf(osKind);
+    ctx->installSelected = road != Road::Uninstall;
+    if (!ctx->windowsDir.Assign("C:\\WINDOWS") || !ctx->sourceDir.Assign(sourceDir) ||
+        !LoadPackage(services.system, services.channel, *ctx)) {
+        return RunOutcome::PackageUnusable;
+    }
+    bool ok = road == Road::Install     ? RunInstall(services, *ctx)
+              : road == Road::Uninstall ? RunUninstall(services, *ctx)
+                                        : RunSilentInstall(services, *ctx);
+    return ok ? RunOutcome::Completed : RunOutcome::Failed;
+}
 
 std::string Key(const std::string& path) {
     return fake::FileSystem::Key(path);
@@ -97,10 +120,7 @@ struct Rig {
         devicesBefore = m.devices.InstanceIds();
     }
 
-    RunOutcome Run() {
-        return outcome =
-                   RunRoad(services, RunRequest{road, osKind, kPkg.c_str(), "C:\\WINDOWS"}, &ctx);
-    }
+    RunOutcome Run() { return outcome = RunRoad(services, road, osKind, kPkg.c_str(), &ctx); }
     bool Holds(const std::string& path, const std::string& bytes) const {
         const fake::File* file = m.files.Find(path);
         return file != nullptr && file->bytes == bytes;
