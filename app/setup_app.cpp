@@ -1,7 +1,7 @@
 #include "app/setup_app.h"
 
-#include "app/agreement_dialog.h"
 #include "app/command_line.h"
+#include "ui/agreement_dialog.h"
 #include "ui/setup_dialog.h"
 
 bool CSetupApp::InitInstance() {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/fake/inf_reader.h"
-#include "tests/support/generated_store.h"
+#include "bench/generated_store.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/fake/machine.h"
 #include "platform/os_kind.h"
 #include "store/stale_inf_cleanup.h"
-#include "tests/support/generated_store.h"
+#include "bench/generated_store.h"
 
 namespace {
 

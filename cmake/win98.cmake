@@ -37,11 +37,11 @@ endfunction()
 # Shipped code (the program's libraries and Setup.exe): nothing in it throws,
 # so no exceptions and no unwind tables, which with the runtime's unwinder made
 # a third of the image; sections the linker can drop one by one; std::string's
-# members compiled in place (cmake/string_in_place.h).
+# members compiled in place (platform/win32/string_in_place.h).
 function(win98_lean_code target)
     target_compile_options(${target} PRIVATE
         -fno-exceptions -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
-        -include ${PROJECT_SOURCE_DIR}/cmake/string_in_place.h)
+        -include ${PROJECT_SOURCE_DIR}/platform/win32/string_in_place.h)
 endfunction()
 
 # The program's image: lean code, and an entry point of its own in place of the

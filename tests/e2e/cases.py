@@ -16,11 +16,11 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "resources"))
 
 import gen_strings  # noqa: E402
-from machine import (ENUM_KEY, HDC_CLASS, PACKAGE, ROOT, USB_CLASS, VERSION_KEY,  # noqa: E402
+from wine_machine import (ENUM_KEY, HDC_CLASS, PACKAGE, ROOT, USB_CLASS, VERSION_KEY,  # noqa: E402
                      Machine, locked, log, unix_to_wine)
 
 TABLES = gen_strings.build_tables(

@@ -1,4 +1,4 @@
-#include "app/agreement_dialog.h"
+#include "ui/agreement_dialog.h"
 
 #include "resources/agreement_text.h"
 #include "resources/resource_ids.h"

@@ -2,7 +2,8 @@
 it for each run, a private X server with a virtual desktop, the test driver
 that plays the user, and the state of the machine before and after.
 
-Used by the end-to-end cases (cases.py) and by scripts/run-sample.
+Used by scripts/run-sample, the end-to-end cases (tests/e2e/cases.py) and the
+Wine figures of the benchmarks (bench/wine_figures.py).
 """
 
 import argparse
@@ -20,7 +21,7 @@ import threading
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[2]
+ROOT = Path(__file__).resolve().parents[1]
 PACKAGE = ROOT / "examples" / "package"
 
 # Bumped whenever what a template holds changes, so old templates are made anew.
@@ -252,7 +253,7 @@ class Machine:
         self.dll_overrides = dll_overrides
         self.user_display = user_display
         self.setup_exe = self.build / "platform" / "win32" / "Setup.exe"
-        self.standin_exe = self.build / "tests" / "win32" / "wizard_standin.exe"
+        self.standin_exe = self.build / "tests" / "e2e" / "wizard_standin.exe"
         # Where the driver starts Setup.exe; put_floppy moves it to drive A:.
         self.setup_path = "C:\\NIMBLE\\Setup.exe"
         self.arch = subprocess.run([str(ROOT / "scripts" / "pe-arch"), str(self.setup_exe)],
