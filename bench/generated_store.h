@@ -102,17 +102,4 @@ inline void GivenStore(fake::Machine& m, std::uint8_t osKind,
     }
 }
 
-// Id texts that overlap on purpose: "1234" is a vendor and a product, and
-// "ABC" lies inside "ABCD". "%HwId%" is substituted from [Strings].
-inline std::string RandomHardwareId(Rng& rng) {
-    static const std::vector<std::string> pool = {"ABCD", "F1A5", "1234", "D15C",
-                                                  "0781", "5567", "abcd", "ABC"};
-    std::size_t kind = rng.Below(10);
-    return kind == 0   ? "USB\\DISK&SPECIAL_" + rng.Pick(pool)
-           : kind == 1 ? "usb\\vid_" + rng.Pick(pool) + "&pid_" + rng.Pick(pool)
-           : kind == 2 ? "USB\\VID_" + rng.Pick(pool)
-           : kind == 3 ? "%HwId%"
-                       : HardwareId(rng.Pick(pool), rng.Pick(pool));
-}
-
 }  // namespace genstore

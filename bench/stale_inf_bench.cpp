@@ -1,5 +1,6 @@
 // The removal steps' INF cleanup over a store of 500 OEM INFs with 50 target
 // ids: one scan per entry, one pass for the whole list, and one plain scan.
+// Every 20th INF is an old installation of the disk.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -7,16 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/generated_store.h"
+#include "bench/store_size.h"
 #include "platform/fake/machine.h"
 #include "platform/os_kind.h"
 #include "store/stale_inf_cleanup.h"
-#include "bench/generated_store.h"
 
 namespace {
 
 constexpr std::uint8_t kOsKind = OsKind::kWinXP;
-constexpr std::size_t kStoreInfs = 500;
-constexpr std::size_t kStaleInfs = 25;
+constexpr std::size_t kStaleEvery = 20;
 
 std::string Hex4(std::size_t value) {
     char text[8];
@@ -34,19 +35,18 @@ std::vector<TargetId> Targets() {
     return ids;
 }
 
-// Every 20th INF is an old installation of the disk; the others describe
-// other makers' devices, with one to four models each.
+// The others describe other makers' devices, with one to four models each.
 const fake::FileSystem& PristineStore() {
     static const fake::FileSystem files = [] {
         fake::Machine m;
         genstore::Rng rng(500);
         const std::vector<std::string> vendors = {"0781", "04E8", "1058", "090C", "13FE"};
         std::vector<std::vector<std::string>> store;
-        for (std::size_t i = 0; i < kStoreInfs; ++i) {
+        for (std::size_t i = 0; i < bench::storeInfs; ++i) {
             std::vector<std::string> ids;
             std::size_t models = 1 + rng.Below(4);
             for (std::size_t k = 0; k < models; ++k) {
-                bool ours = i % (kStoreInfs / kStaleInfs) == 0 && k == models - 1;
+                bool ours = i % kStaleEvery == 0 && k == models - 1;
                 ids.push_back(ours ? genstore::HardwareId("F1A5", Hex4(0xD100 + rng.Below(50)))
                                    : genstore::HardwareId(rng.Pick(vendors), Hex4(rng.Next())));
             }
@@ -75,10 +75,18 @@ void RunOnFreshStore(benchmark::State& state, Cleanup cleanup) {
     state.counters["stale"] = stale;
 }
 
+// The cleanup for one target id: one scan of the store.
+int CleanupForOne(fake::Machine& m, const char* vid, const char* pid) {
+    TargetId id[2];
+    id[0].vid.Assign(vid);
+    id[0].pid.Assign(pid);
+    return RemoveStaleOemInfsForTargets(m.system, kOsKind, "C:\\WINDOWS", id, 1, "");
+}
+
 void BM_CleanupOneScan(benchmark::State& state) {
     RunOnFreshStore(state, [](fake::Machine& m, const std::vector<TargetId>&) {
         // An id that no INF holds: every INF is read to its last model.
-        return RemoveStaleOemInfs(m.system, kOsKind, "C:\\WINDOWS", "FFFF", "FFFF", "");
+        return CleanupForOne(m, "FFFF", "FFFF");
     });
 }
 BENCHMARK(BM_CleanupOneScan)->Unit(benchmark::kMillisecond);
@@ -90,8 +98,7 @@ void BM_CleanupPerEntry(benchmark::State& state) {
             if (id.vid.empty() || id.pid.empty()) {
                 break;
             }
-            stale += RemoveStaleOemInfs(m.system, kOsKind, "C:\\WINDOWS", id.vid.c_str(),
-                                        id.pid.c_str(), "");
+            stale += CleanupForOne(m, id.vid.c_str(), id.pid.c_str());
         }
         return stale;
     });

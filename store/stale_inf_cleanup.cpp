@@ -129,13 +129,6 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
 
 }  // namespace
 
-int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const char* vidText, const char* pidText, const char* extraMatchText) {
-    StaleMatch match(extraMatchText);
-    match.AddIds(vidText, pidText);
-    return RemoveMatchingInfs(sys, osKind, windowsDir, match);
-}
-
 int RemoveStaleOemInfsForTargets(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
                                  const TargetId* ids, std::size_t count,
                                  const char* extraMatchText) {

@@ -9,17 +9,13 @@
 #include "platform/target_id.h"
 #include "store/store_paths.h"
 
-// Scans the store once: an INF is stale when the first hardware id of one of
-// its models (in the section the first "Manufacturer" line names) holds both id
-// texts, or holds `extraMatchText` when that is not empty. Case does not
-// matter. Returns the number of stale INFs found (and deleted).
-int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const char* vidText, const char* pidText, const char* extraMatchText);
-
-// The same cleanup for a whole target id list in one scan of the store: an INF
-// goes when the one-entry form would delete it for any entry up to the first
-// one with an empty text. A list that begins with such an entry touches
-// nothing, whatever `extraMatchText` holds.
+// Scans the store once for a whole target id list: an INF is stale when the
+// first hardware id of one of its models (in the section the first
+// "Manufacturer" line names) holds both id texts of an entry before the first
+// one with an empty text, or holds `extraMatchText` when that is not empty.
+// Case does not matter. A list that begins with an empty entry touches
+// nothing, whatever `extraMatchText` holds. Returns the number of stale INFs
+// found (and deleted).
 int RemoveStaleOemInfsForTargets(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
                                  const TargetId* ids, std::size_t count,
                                  const char* extraMatchText);

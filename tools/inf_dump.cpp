@@ -10,7 +10,7 @@ namespace {
 
 using fake::InfDocument;
 
-// Names as the probe prints them; codes it has no name for go out in hex.
+// Names as the recorded dumps print them; codes without a name go out in hex.
 std::string ErrorName(std::uint32_t code) {
     switch (code) {
         case fake::kInfOk:
@@ -139,7 +139,7 @@ class Dumper {
     std::string out_;
 };
 
-// The probe's reading of a queries file: lines cut at a NUL or line end, blank lines and
+// A queries file read as for the recorded dumps: lines cut at a NUL or line end, blank lines and
 // '#' lines skipped, the key after the first '|'.
 void RunQueries(const std::string& queries, Dumper* dumper) {
     std::size_t pos = 0;
@@ -192,7 +192,7 @@ std::string Dump(const std::string& infBytes, const DumpOptions& options) {
     std::unique_ptr<InfDocument> doc =
         InfDocument::Open(infBytes, options.dirIds, options.infFolder, &error);
     if (!doc) {
-        // 4294967295: the probe's marker for an error line the call did not write.
+        // 4294967295: the recorded dumps' marker for an error line the call did not write.
         std::uint32_t line = error.lineSet ? error.line : 0xFFFFFFFFu;
         return out + "OPEN FAIL err=" + ErrorName(error.code) + " errline=" + std::to_string(line) +
                "\n";

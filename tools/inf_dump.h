@@ -1,6 +1,6 @@
-// The INFDUMP 1 text of an INF (tests/inf/vectors/README.md), as our reader sees it: the same
-// calls in the same order as the Win32 probe makes them against SETUPAPI, so that the two
-// dumps compare line for line.
+// The INFDUMP 1 text of an INF (format in tests/inf/vectors/README.md), as our reader sees
+// it: the same calls in the same order as those whose answers from the real SETUPAPI the
+// vectors' .expected files record, so that the two dumps compare line for line.
 #pragma once
 
 #include <string>
@@ -11,7 +11,7 @@ namespace infdump {
 
 struct DumpOptions {
     // Vector dumps add the upper-case section look-up, the small-buffer and past-the-end
-    // calls, and the queries; corpus dumps leave them out.
+    // calls, and the queries; infdump's dumps of any other INF leave them out.
     bool vectorMode = false;
     fake::DirIdTable dirIds = fake::DirIdTable::Windows98();
     // Windows path of the folder holding the INF, for %1%.

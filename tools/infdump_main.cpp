@@ -1,4 +1,4 @@
-// infdump: the corpus dump (INFDUMP 1) of an INF as the fake machine's reader sees it.
+// infdump: the dump (INFDUMP 1) of an INF as the fake machine's reader sees it.
 //
 //   infdump [--dirids=wine] [--infdir=WINDOWS_FOLDER] FILE
 //

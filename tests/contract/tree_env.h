@@ -29,7 +29,6 @@ class TreeEnv {
 
     // A device entry as the system leaves it for a device once plugged in.
     virtual bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) = 0;
-    virtual bool HasDevice(const std::string& instanceId) = 0;
 
     // A window; top-level with kNoWindow. One of class "#32770" is a dialog.
     virtual WindowHandle MakeWindow(WindowHandle parent, const char* className,

@@ -22,7 +22,6 @@ class FakeTreeEnv : public TreeEnv {
     bool GiveDevice(const ClassGuid& classGuid, const std::string& instanceId) override {
         return machine_.givenDevice(classGuid, instanceId), true;
     }
-    bool HasDevice(const std::string& id) override { return machine_.devices.Has(id); }
 
     WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
                             int id, bool shown, bool enabled) override {

@@ -95,12 +95,6 @@ class Win32TreeEnv : public TreeEnv {
         RegCloseKey(key);
         return made;
     }
-    bool HasDevice(const std::string& instanceId) override {
-        HKEY key = nullptr;
-        LONG status = RegOpenKeyA(HKEY_LOCAL_MACHINE, (kEnumKey + instanceId).c_str(), &key);
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
 
     WindowHandle MakeWindow(WindowHandle parent, const char* className, const std::string& text,
                             int id, bool shown, bool enabled) override {

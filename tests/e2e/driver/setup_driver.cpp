@@ -23,6 +23,7 @@
 //   wait-box          a message box owned by the main dialog; print it
 //   ok                press OK on the About box or the message box; it goes
 //   screenshot NAME   print "screenshot NAME" and wait for a line on stdin
+//   mark TEXT         print "mark TEXT" at once: a time mark for the benchmarks
 //   wait-exit         Setup.exe ends; print its exit code
 // Every wait polls against one deadline for the whole run. When something does
 // not appear, the failed step is printed and the exit code is 3.
@@ -358,6 +359,9 @@ bool RunStep(const std::string& step) {
         return Screenshot(arg);
     } else if (word == "wait-exit") {
         return WaitExit();
+    } else if (word == "mark") {
+        Line("mark " + arg);
+        return true;
     }
     return MainStep(word, arg);
 }
