@@ -4,14 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "engine/package_reader.h"
@@ -44,18 +39,14 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-struct PackageFile {
-    std::string name;
-    std::string bytes;
-};
-
-// The package as read from the Linux disk, in name order: the order in which
-// the fake disk lists them, since they are written to it in this order.
+// The package as read from the disk, in name order: the order in which the
+// fake disk lists them, since they are written to it in this order.
 struct Package {
     std::string hostFolder;
     std::string sourceDir;  // C:\PKG, or A: for a package at a drive's root
     std::vector<PackageFile> files;
-    std::vector<std::string> skipped;  // with the reason
+    std::vector<std::string> skipped;   // with the reason
+    SystemInfReader* reader = nullptr;  // the system's, where it reads the INFs
 
     std::string PathOf(const std::string& name) const { return sourceDir + "\\" + name; }
     const PackageFile* Find(const std::string& name) const {
@@ -68,39 +59,25 @@ struct Package {
     }
 };
 
-bool ReadPackage(const std::string& folder, Package* package, std::ostream& err) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) {
-        err << "pkgcheck: " << folder << " is not a folder\n";
+bool ReadPackage(Computer& computer, const std::string& folder, Package* package,
+                 std::ostream& err) {
+    std::vector<PackageFile> files;
+    std::string error;
+    if (!computer.ReadFolder(folder, &files, &package->skipped, &error)) {
+        err << "pkgcheck: " << error << "\n";
         return false;
     }
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::string name = it->path().filename().string();
-        if (!it->is_regular_file(error)) {
-            package->skipped.push_back(name + ": not a file");
-        } else if (!IsWindowsFileName(name)) {
-            package->skipped.push_back(name + ": not a Windows file name");
+    for (PackageFile& file : files) {
+        if (IsWindowsFileName(file.name)) {
+            package->files.push_back(std::move(file));
         } else {
-            names.push_back(name);
+            package->skipped.push_back(file.name + ": not a Windows file name");
         }
     }
-    if (error) {
-        err << "pkgcheck: cannot list " << folder << ": " << error.message() << "\n";
-        return false;
-    }
-    std::sort(names.begin(), names.end());
+    std::sort(package->files.begin(), package->files.end(),
+              [](const PackageFile& a, const PackageFile& b) { return a.name < b.name; });
     std::sort(package->skipped.begin(), package->skipped.end());
-    for (const std::string& name : names) {
-        std::ifstream in(fs::path(folder) / name, std::ios::binary);
-        if (!in) {
-            err << "pkgcheck: cannot read " << name << "\n";
-            return false;
-        }
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        package->files.push_back(PackageFile{name, bytes});
-    }
+    package->reader = computer.InfReader();
     return true;
 }
 
@@ -113,9 +90,22 @@ std::unique_ptr<fake::InfDocument> OpenDocument(const Package& package, const Pa
                                    error);
 }
 
+// Whether the reader the program meets takes the file as an INF.
+bool ReaderAccepts(const Package& package, const PackageFile& file, fake::InfOpenError* error) {
+    if (package.reader == nullptr) {
+        return OpenDocument(package, file, error) != nullptr;
+    }
+    InfHandle inf = package.reader->Open(file.bytes, error);
+    if (inf == kNoInf) {
+        return false;
+    }
+    package.reader->Calls().CloseInf(inf);
+    return true;
+}
+
 std::string ReaderRefusal(const Package& package, const PackageFile& file) {
     fake::InfOpenError error;
-    if (OpenDocument(package, file, &error)) {
+    if (ReaderAccepts(package, file, &error)) {
         return "the INF reader accepts it";
     }
     const char* what = "it cannot be read";
@@ -184,7 +174,6 @@ class Locator {
     }
 
     bool SectionPresent() const { return section_ >= 0; }
-    bool LinePresent() const { return found_; }
 
     std::string Where() const {
         std::string where = failure_.infName;
@@ -296,14 +285,92 @@ const WindowsKind kKinds[] = {
     {OsKind::kWinXP, "Windows XP", "C:\\WINDOWS"},
 };
 
+// The fake machine's system services with the INF calls answered by the
+// system's reader, over the bytes the fake disk holds.
+class SystemReadsInfs : public SystemServices {
+  public:
+    SystemReadsInfs(fake::Machine& m, SystemInfReader& reader) : m_(m), reader_(reader) {}
+
+    InfHandle OpenInf(const char* path) override {
+        const fake::File* file = m_.files.Find(path);
+        fake::InfOpenError error;
+        return file == nullptr ? kNoInf : reader_.Open(file->bytes, &error);
+    }
+    void CloseInf(InfHandle inf) override { reader_.Calls().CloseInf(inf); }
+    bool FindFirstLine(InfHandle inf, const char* section, const char* key,
+                       InfLine* line) override {
+        return reader_.Calls().FindFirstLine(inf, section, key, line);
+    }
+    bool FindNextLine(InfLine* line) override { return reader_.Calls().FindNextLine(line); }
+    bool GetStringField(const InfLine& line, unsigned field, TextBuffer out) override {
+        return reader_.Calls().GetStringField(line, field, out);
+    }
+    bool GetIntField(const InfLine& line, unsigned field, int* value) override {
+        return reader_.Calls().GetIntField(line, field, value);
+    }
+
+    std::vector<std::string> ListFiles(const char* pattern) override {
+        return m_.system.ListFiles(pattern);
+    }
+    FileState GetFileState(const char* path) override { return m_.system.GetFileState(path); }
+    bool SetFileAttributes(const char* path, std::uint32_t attributes) override {
+        return m_.system.SetFileAttributes(path, attributes);
+    }
+    bool CopyFile(const char* from, const char* to) override {
+        return m_.system.CopyFile(from, to);
+    }
+    bool DeleteFile(const char* path) override { return m_.system.DeleteFile(path); }
+    bool MoveFile(const char* from, const char* to) override {
+        return m_.system.MoveFile(from, to);
+    }
+    bool CreateDirectory(const char* path) override { return m_.system.CreateDirectory(path); }
+    FileHandle OpenFileExclusive(const char* path) override {
+        return m_.system.OpenFileExclusive(path);
+    }
+    void CloseFile(FileHandle file) override { m_.system.CloseFile(file); }
+    bool GetFileSize(FileHandle file, std::uint32_t* size) override {
+        return m_.system.GetFileSize(file, size);
+    }
+    bool ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) override {
+        return m_.system.ReadFile(file, data, size, done);
+    }
+    bool WriteFile(FileHandle file, const void* data, std::uint32_t size,
+                   std::uint32_t* done) override {
+        return m_.system.WriteFile(file, data, size, done);
+    }
+    bool SeekFile(FileHandle file, std::uint32_t offset) override {
+        return m_.system.SeekFile(file, offset);
+    }
+    bool TruncateFile(FileHandle file) override { return m_.system.TruncateFile(file); }
+    long SetMachineRegistryText(const char* keyPath, const char* valueName,
+                                const char* text) override {
+        return m_.system.SetMachineRegistryText(keyPath, valueName, text);
+    }
+    bool GetVersion(WindowsVersion* version) override { return m_.system.GetVersion(version); }
+    bool GetWindowsDirectory(TextBuffer out) override { return m_.system.GetWindowsDirectory(out); }
+    bool GetModulePath(TextBuffer out) override { return m_.system.GetModulePath(out); }
+    std::string GetCommandLine() override { return m_.system.GetCommandLine(); }
+    void StartProgram(const char* commandLine) override { m_.system.StartProgram(commandLine); }
+
+  private:
+    fake::Machine& m_;
+    SystemInfReader& reader_;
+};
+
 // A freshly installed Windows of the kind with the package in its folder.
 struct Rig {
     fake::Machine m;
+    std::unique_ptr<SystemReadsInfs> systemReader;
+    SystemServices& system;
     BrandTexts brand{"Setup", "USB Flash Disk", "", ""};
     DialogChannel channel{m.windows, kDialog, brand};
-    SetupServices services{m.system, m.devices, m.windows, channel};
+    SetupServices services{system, m.devices, m.windows, channel};
 
-    Rig(const Package& package, const WindowsKind& kind) {
+    Rig(const Package& package, const WindowsKind& kind)
+        : systemReader(package.reader != nullptr
+                           ? std::make_unique<SystemReadsInfs>(m, *package.reader)
+                           : nullptr),
+          system(systemReader != nullptr ? static_cast<SystemServices&>(*systemReader) : m.system) {
         m.system.windowsDirectory = kind.windowsDir;
         std::string windows = kind.windowsDir;
         for (const char* folder :
@@ -374,7 +441,7 @@ std::unique_ptr<Load> LoadOn(const Package& package, const WindowsKind& kind) {
     auto load = std::make_unique<Load>();
     Rig rig(package, kind);
     load->ctx = FreshContext(package, kind);
-    load->ok = LoadPackage(rig.m.system, rig.channel, load->ctx, &load->recorder);
+    load->ok = LoadPackage(rig.system, rig.channel, load->ctx, &load->recorder);
     for (const fake::ShownBox& box : rig.m.windows.Boxes()) {
         load->boxes.push_back(box.text);
     }
@@ -623,7 +690,8 @@ int Usage(std::ostream& err) {
 
 }  // namespace
 
-int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out,
+        std::ostream& err) {
     Package package;
     package.sourceDir = "C:\\PKG";
     const char* folder = nullptr;
@@ -641,7 +709,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return Usage(err);
     }
     package.hostFolder = folder;
-    if (!ReadPackage(folder, &package, err)) {
+    if (!ReadPackage(computer, folder, &package, err)) {
         return kBadArguments;
     }
 

@@ -1,9 +1,14 @@
-// pkgcheck: reads a driver package folder of the Linux disk into a fake
-// machine, loads it with the program's own package reader and explains what
-// the program would do with it on each Windows kind.
+// pkgcheck: reads a driver package folder into a fake machine, loads it with
+// the program's own package reader and explains what the program would do
+// with it on each Windows kind.
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/fake/inf_reader.h"
+#include "platform/system_services.h"
 
 namespace pkgcheck {
 
@@ -11,8 +16,42 @@ constexpr int kUsable = 0;
 constexpr int kUnusable = 1;
 constexpr int kBadArguments = 2;
 
+struct PackageFile {
+    std::string name;
+    std::string bytes;
+};
+
+// The INF reader of the system pkgcheck runs on (SETUPAPI on Windows): the
+// package is then read as the setup program will read it there.
+class SystemInfReader {
+  public:
+    virtual ~SystemInfReader() = default;
+    // Opens these bytes as a Windows 4 style INF; kNoInf when the reader
+    // refuses them, with its error code and line in `error`.
+    virtual InfHandle Open(const std::string& bytes, fake::InfOpenError* error) = 0;
+    // The line, field and close calls on what Open opened.
+    virtual SystemServices& Calls() = 0;
+};
+
+// What pkgcheck reads from the computer it runs on.
+class Computer {
+  public:
+    virtual ~Computer() = default;
+    // The files of `folder` in any order, and the entries that are no files
+    // (with why); false, with a message in `error`, when it cannot be read.
+    virtual bool ReadFolder(const std::string& folder, std::vector<PackageFile>* files,
+                            std::vector<std::string>* skipped, std::string* error) = 0;
+    // The system's INF reader; nullptr where our own reads the package.
+    virtual SystemInfReader* InfReader() = 0;
+};
+
+// The computer this build runs on (chosen when linking): the Linux disk and
+// our own INF reader, or Windows and its SETUPAPI.
+Computer& ThisComputer();
+
 // pkgcheck [--drive-a] PACKAGE_FOLDER. The report goes to `out`, usage and
 // read errors to `err`.
-int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out,
+        std::ostream& err);
 
 }  // namespace pkgcheck

@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""pkgcheck.exe under Wine on a Windows machine of the kind: the sample
+package is usable (exit 0), a broken copy of it is not (exit 1) and the report
+names its defects as the system's SETUPAPI reads them.
+
+  pkgcheck_cases.py --build build/win32 KIND      (win98, winxp)
+"""
+
+import argparse
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+from wine_machine import PACKAGE, Machine  # noqa: E402
+
+# A model line cut short, and a stray INF whose section name is not closed.
+BROKEN = {
+    "NIMBLE.IN_": (PACKAGE / "NIMBLE.IN_").read_bytes().replace(
+        b"%Disk2.Desc%=NimbleDisk,USB\\VID_F1A5&PID_D15D", b"%Disk2.Desc%=NimbleDisk"),
+    "AAA.INF": b'[Version]\r\nSignature="$Chicago$"\r\n[Strings\r\n',
+}
+ROWS = [
+    # package, exit code, lines the report holds
+    ("good", 0, ["  taken        NIMBLE.IN_: the first listed *.in? file that is an INF with a "
+                 "line in [Setup]", "Usable"]),
+    ("broken", 1, ["  passed over  AAA.INF: not an INF: a section name lacks its closing bracket "
+                   "(ERROR_BAD_SECTION_NAME_LINE, 0xE0000001, line 3)",
+                   "    defect: NIMBLE.IN_ line 22: model line 2 of [NimbleModels] has no readable "
+                   "hardware id: it has no field 2; every model line is read up to the 50th "
+                   "hardware id", "Not usable"]),
+]
+
+
+def main(argv):
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("kind")
+    args = parser.parse_args(argv)
+    build = Path(args.build).resolve()
+    failures = []
+    with Machine(build, "pkgcheck-" + args.kind, args.kind) as m:
+        m.create()
+        for name, changes in (("good", {}), ("broken", BROKEN)):
+            folder = m.prefix / "drive_c" / "PKGS" / name
+            folder.mkdir(parents=True, exist_ok=True)
+            for source in PACKAGE.iterdir():
+                (folder / source.name).write_bytes(changes.get(source.name, source.read_bytes()))
+            for extra in set(changes) - {p.name for p in PACKAGE.iterdir()}:
+                (folder / extra).write_bytes(changes[extra])
+        for name, code, lines in ROWS:
+            run = subprocess.run(["wine", str(build / "pkgcheck.exe"), "C:\\PKGS\\" + name],
+                                 env=m.env(), capture_output=True)
+            report = run.stdout.decode("latin-1").replace("\r\n", "\n").splitlines()
+            wrong = [f"{name}: no line {line!r}" for line in lines if line not in report]
+            if run.returncode != code:
+                wrong.append(f"{name}: exit {run.returncode}, expected {code}")
+            if wrong:
+                print("\n".join(report))
+            failures += wrong
+    print("\n".join(failures) or f"pkgcheck.exe on {args.kind}: every row passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
