@@ -4,7 +4,9 @@ add_compile_definitions(
     WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0410 _WIN32_IE=0x0401
     WIN32_LEAN_AND_MEAN NOMINMAX)
 # The x86_64 twin (tests only) runs on no Pentium; the shipped i686 image does.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+include(${CMAKE_CURRENT_LIST_DIR}/win98_image_kind.cmake)
+win98_image_kind("${CMAKE_SYSTEM_PROCESSOR}" "${CMAKE_SIZEOF_VOID_P}" WIN98_IMAGE_KIND)
+if(WIN98_IMAGE_KIND STREQUAL "SHIPPED")
     set(WIN98_SHIPPED_ARCH ON)
     add_compile_options(-march=i586)
     # The i686 C names carry a leading underscore.

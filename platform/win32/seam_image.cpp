@@ -1,5 +1,7 @@
 // A GUI image that touches every operation of the Windows backend once, so that
 // its import table shows all the backend needs. The import check reads it.
+// It starts as Setup.exe does (win32_main.cpp), without the runtime's start-up
+// code, so that its imports are the backend's and nothing else.
 #include <cstring>
 #include <string>
 
@@ -9,7 +11,9 @@
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+namespace {
+
+int TouchEveryCall() {
     Win32System sys;
     Win32Windows windows;
 
@@ -78,4 +82,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         windows.MessageBox(kNoWindow, "seam_image", "seam_image", kIconInformation);
     }
     return 0;
+}
+
+}  // namespace
+
+extern "C" __attribute__((force_align_arg_pointer, noreturn)) void SetupEntry() {
+    ExitProcess(static_cast<UINT>(TouchEveryCall()));
 }

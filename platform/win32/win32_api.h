@@ -19,6 +19,10 @@
 #undef MoveFile
 #undef CreateDirectory
 
+// A DLL of the system folder, loaded by its full path there; nullptr when it
+// is missing. Never by bare name: see system_library.cpp.
+HMODULE LoadSystemLibrary(const char* name);
+
 // The address of an export, or nullptr where the module or the export is
 // missing: for calls bound at run time, which an older system may lack.
 template <typename Call>

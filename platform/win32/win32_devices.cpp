@@ -36,8 +36,8 @@ SP_DEVINFO_DATA DataOf(const DeviceEntry& entry) {
 }  // namespace
 
 struct Win32Devices::Api {
-    HMODULE setupapi = LoadLibraryA("SETUPAPI.DLL");
-    HMODULE cfgmgr32 = LoadLibraryA("CFGMGR32.DLL");
+    HMODULE setupapi = LoadSystemLibrary("SETUPAPI.DLL");
+    HMODULE cfgmgr32 = LoadSystemLibrary("CFGMGR32.DLL");
     GetClassDevsCall getClassDevs = Bind<GetClassDevsCall>(setupapi, "SetupDiGetClassDevsA");
     EnumDeviceInfoCall enumDeviceInfo = Bind<EnumDeviceInfoCall>(setupapi, "SetupDiEnumDeviceInfo");
     GetDeviceInstanceIdCall getDeviceInstanceId =

@@ -61,7 +61,7 @@ using GetIntFieldCall = BOOL(WINAPI*)(PINFCONTEXT, DWORD, PINT);
 }  // namespace
 
 struct Win32System::Api {
-    HMODULE setupapi = LoadLibraryA("SETUPAPI.DLL");
+    HMODULE setupapi = LoadSystemLibrary("SETUPAPI.DLL");
     OpenInfFileCall openInfFile = Bind<OpenInfFileCall>(setupapi, "SetupOpenInfFileA");
     CloseInfFileCall closeInfFile = Bind<CloseInfFileCall>(setupapi, "SetupCloseInfFile");
     FindFirstLineCall findFirstLine = Bind<FindFirstLineCall>(setupapi, "SetupFindFirstLineA");

@@ -11,6 +11,7 @@ the driver's last step and a screenshot of the screen at that moment.
 
 import argparse
 import functools
+import shutil
 import subprocess
 import sys
 import time
@@ -207,6 +208,27 @@ def win2k_install(c):
               removed=["inf/oem3.inf", "inf/oem3.pnf"],
               files={"inf/oemNIMBLE.INF": installed_inf(ANY_SYSTEM["NIMBLE.IN_"]),
                      "system32/drivers/NIMBLE.SYS": IMAGE})
+
+
+@case
+def planted_dlls(c):
+    # DLLs under the names of system DLLs beside Setup.exe, which Wine is told
+    # to prefer to its own where it finds them: none is loaded, and an
+    # interactive and a silent install run as usual.
+    planted = sorted((c.build / "tests" / "e2e" / "planted").glob("*.DLL"))
+    c.expect("planted DLLs", [p.name for p in planted], ["CFGMGR32.DLL", "COMCTL32.DLL",
+                                                          "SETUPAPI.DLL"])
+
+    def prepare(m):
+        for dll in planted:
+            shutil.copy2(dll, m.package / dll.name)
+    interactive, silent = c.road("win2k", [INSTALL, ["run /S", "yes", "wait-exit"]], ANY_SYSTEM,
+                                 prepare, dll_overrides=("setupapi,cfgmgr32,comctl32=n,b",))
+    c.installed(interactive, None)
+    c.outcome(silent, COMPLETED)
+    c.expect("DLLs loaded from beside Setup.exe", sorted(p.stem for p in
+                                                         c.m.package.glob("*.loaded")), [])
+    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"])
 
 
 @case

@@ -1,0 +1,34 @@
+#include "platform/win32/win32_api.h"
+
+// Only the system folder's copy: a DLL loaded by bare name is looked for in
+// the program's own folder first (a download folder, a shared drive, a floppy
+// passed around), where anyone may have put one of that name.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH + 16];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    std::size_t nameLength = lstrlenA(name);
+    if (length == 0 || length >= MAX_PATH || length + 1 + nameLength >= sizeof path) {
+        return nullptr;
+    }
+    // Ends with a backslash only at a drive's root; the last byte of a
+    // double-byte character may be 0x5C too, so the test goes by characters.
+    bool endsWithBackslash = false;
+    for (UINT i = 0; i < length; ++i) {
+        endsWithBackslash = path[i] == '\\';
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < length) {
+            ++i;
+        }
+    }
+    if (!endsWithBackslash) {
+        path[length++] = '\\';
+    }
+    lstrcpyA(path + length, name);
+    // The DLL's own imports are then looked for beside it, in the system
+    // folder, before the program's folder.
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) {
+        // A system whose loader refuses the flag still gets the same file.
+        module = LoadLibraryA(path);
+    }
+    return module;
+}
