@@ -14,16 +14,6 @@ namespace {
 using OpenInfFileCall = HINF(WINAPI*)(PCSTR, PCSTR, DWORD, PUINT);
 using CloseInfFileCall = void(WINAPI*)(HINF);
 
-// From the system folder: a SETUPAPI.DLL beside the program is not the system's.
-HMODULE LoadSystemSetupApi() {
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) {
-        return nullptr;
-    }
-    return LoadLibraryA((std::string(folder, length) + "\\SETUPAPI.DLL").c_str());
-}
-
 bool ReadWhole(const std::string& path, std::string* bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -58,7 +48,7 @@ bool WriteWhole(const char* path, const std::string& bytes) {
 class WindowsComputer : public Computer, public SystemInfReader {
   public:
     WindowsComputer()
-        : setupapi_(LoadSystemSetupApi()),
+        : setupapi_(LoadSystemLibrary("SETUPAPI.DLL")),
           openInfFile_(Bind<OpenInfFileCall>(setupapi_, "SetupOpenInfFileA")),
           closeInfFile_(Bind<CloseInfFileCall>(setupapi_, "SetupCloseInfFile")) {}
     ~WindowsComputer() override {
