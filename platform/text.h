@@ -85,13 +85,15 @@ class FixedText {
 // Paths and patterns are formatted into 256-byte buffers.
 using PathText = FixedText<256>;
 
+constexpr std::size_t kNoBackslash = static_cast<std::size_t>(-1);
+
 // Where the last backslash of a path in the system's ANSI code page stands;
-// npos when it has none. In Shift-JIS, Big5 and GBK the second byte of a
+// kNoBackslash when it has none. In Shift-JIS, Big5 and GBK the second byte of a
 // character may be 0x5C, so the text is walked a character at a time:
 // `isLeadByte` tells which bytes begin a two-byte character.
 template <typename IsLeadByte>
 std::size_t LastBackslash(const char* text, IsLeadByte isLeadByte) {
-    std::size_t last = static_cast<std::size_t>(-1);
+    std::size_t last = kNoBackslash;
     for (std::size_t i = 0; text[i] != '\0'; ++i) {
         if (isLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0') {
             ++i;
@@ -118,8 +120,9 @@ bool Concat(FixedText<N>* out, std::initializer_list<const char*> parts) {
 }
 
 // Joins a folder and a name with one backslash. The folder texts of a run
-// never end with one (see LastBackslash), and a byte test for one would take
-// the second byte of a double-byte character for it. False when the result
+// never end with one (the main dialog cuts them so, a character at a time),
+// and a byte test for one would take the second byte of a double-byte
+// character for it. False when the result
 // does not fit; `out` is then left empty, so a cut path can never be used by
 // mistake.
 template <std::size_t N>

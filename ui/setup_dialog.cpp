@@ -45,14 +45,14 @@ void CSetupDlg::ReadMachine() {
     }
     // Windows at a drive's root reports "C:\"; paths add their own backslash.
     std::size_t last = LastBackslash(folder.c_str(), isLeadByte);
-    if (last != static_cast<std::size_t>(-1) && last + 1 == folder.size()) {
+    if (last != kNoBackslash && last + 1 == folder.size()) {
         folder.Truncate(last);
     }
     ctx_.windowsDir = folder;
     if (system.GetModulePath(folder.Buffer())) {
         // The program's folder: its path cut at the last backslash.
         last = LastBackslash(folder.c_str(), isLeadByte);
-        if (last != static_cast<std::size_t>(-1)) {
+        if (last != kNoBackslash) {
             folder.Truncate(last);
         }
         ctx_.sourceDir = folder;

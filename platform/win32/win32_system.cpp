@@ -302,8 +302,8 @@ bool Win32System::TakeRunGuard() {
     // 2000 and XP give each session (fast user switching, terminal sessions)
     // a namespace of its own; "Global\" names the one they share. The 98
     // family has a single namespace and refuses a backslash in the name.
-    constexpr char kName[] = "NimbleUsbDiskDriverSetup.OneRunAtATime";
-    constexpr char kGlobalName[] = "Global\\NimbleUsbDiskDriverSetup.OneRunAtATime";
+    constexpr char kName[] = "UsbFlashDiskDriverSetup.OneRunAtATime";
+    constexpr char kGlobalName[] = "Global\\UsbFlashDiskDriverSetup.OneRunAtATime";
     OSVERSIONINFOA version;
     std::memset(&version, 0, sizeof version);
     version.dwOSVersionInfoSize = sizeof version;
