@@ -349,6 +349,25 @@ def silent_install(c):
 
 
 @case
+def second_start_interactive(c):
+    # A second start while the first shows its agreement behind another
+    # program's window brings that agreement to the front and ends.
+    def run(m):
+        report = unix_to_wine(m.folder / "wizard-report.txt")
+        standin = f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" \"{report}\""
+        return m.run(["run", "wait-agreement", f"spawn {standin}",
+                      "wait-title Found New Hardware Wizard", "foreground", "run-other",
+                      "foreground", "no", "wait-exit"])
+
+    (t,) = c.road("win98", [run])
+    c.outcome(t, CANCELLED)
+    c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
+    c.expect("foreground windows", t.quoted("foreground"),
+             [["Found New Hardware Wizard"], ["Software License Agreement"]])
+    c.changes()
+
+
+@case
 def install_from_floppy(c):
     # Setup.exe at the root of drive A:, which holds what the release's floppy
     # image holds: the package is read from the bare drive.

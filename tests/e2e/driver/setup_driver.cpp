@@ -9,6 +9,7 @@
 //                     when it ends
 //   spawn CMDLINE     start another program (not waited for)
 //   wait-title TEXT   a visible top-level window titled TEXT appears
+//   foreground        print the title of the foreground window
 //   hold PATH         open a file exclusively until the driver ends
 //   wait-agreement    the agreement dialog is shown
 //   yes | no          answer the agreement dialog
@@ -351,6 +352,9 @@ bool RunStep(const std::string& step) {
                    return window != nullptr && !Gone(window);
                }) ||
                Fail("no window titled " + Quoted(arg));
+    } else if (word == "foreground") {
+        Line("foreground " + Quoted(TextOf(GetForegroundWindow())));
+        return true;
     } else if (word == "hold") {
         // Left open on purpose: the system closes it when the driver ends.
         return CreateFileA(arg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
