@@ -8,6 +8,7 @@ enum class RunOutcome {
     Cancelled,        // agreement refused, or the dialog closed without a run
     PackageUnusable,  // the package could not be read
     SystemRefused,    // the running Windows is not served
+    AlreadyRunning,   // another run of the program was working on the system
 };
 
 constexpr int ExitCodeOf(RunOutcome outcome) {
@@ -22,6 +23,8 @@ constexpr int ExitCodeOf(RunOutcome outcome) {
             return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
         case RunOutcome::SystemRefused:
             return 1633;  // ERROR_INSTALL_PLATFORM_UNSUPPORTED
+        case RunOutcome::AlreadyRunning:
+            return 1618;  // ERROR_INSTALL_ALREADY_RUNNING
     }
     return 1603;
 }

@@ -15,7 +15,8 @@ DriverPackage PackageOf(const SetupContext& ctx) {
                          ctx.installSection.c_str(), ctx.osKind};
 }
 
-// Sweeps until one removes nothing. True when nothing of the disk is left.
+// Sweeps until one removes nothing. True when nothing of the disk is left
+// and every device set could be looked at.
 bool RemoveDeviceEntries(const SetupServices& services, const SetupContext& ctx) {
     const TargetId* ids = ctx.targetIds.data();
     std::size_t count = ctx.targetIds.size();

@@ -59,7 +59,8 @@ class DeviceServices {
     virtual ~DeviceServices() = default;
 
     // The entries of a setup class created by a named enumerator, as they are
-    // when the set is opened. kNoDeviceSet when no set can be built.
+    // when the set is opened; empty when the enumerator never created one.
+    // kNoDeviceSet when no set can be built: nothing could be looked at.
     virtual DeviceSet OpenDeviceSet(const ClassGuid& classGuid, const char* enumerator,
                                     std::uint32_t flags) = 0;
     virtual void CloseDeviceSet(DeviceSet set) = 0;

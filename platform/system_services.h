@@ -96,7 +96,17 @@ class SystemServices {
     // Folder texts of at most 260 characters; false (buffer as it was) on failure.
     virtual bool GetWindowsDirectory(TextBuffer out) = 0;
     virtual bool GetModulePath(TextBuffer out) = 0;
+    // Whether `byte` begins a two-byte character in the system's ANSI code
+    // page (Shift-JIS, Big5, GBK). The second byte of such a character may be
+    // 0x5C, the backslash, so paths are walked character by character.
+    virtual bool IsLeadByte(unsigned char byte) = 0;
     virtual std::string GetCommandLine() = 0;
     // Starts a program by its command line, shown normally; fire and forget.
     virtual void StartProgram(const char* commandLine) = 0;
+
+    // The system-wide guard that lets one run of the program work at a time,
+    // across the sessions of every user. True when this run now holds it;
+    // false when another run does or the guard cannot be had.
+    virtual bool TakeRunGuard() = 0;
+    virtual void ReleaseRunGuard() = 0;
 };

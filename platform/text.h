@@ -85,24 +85,23 @@ class FixedText {
 // Paths and patterns are formatted into 256-byte buffers.
 using PathText = FixedText<256>;
 
-// Joins a folder and a name with one backslash, or none when the folder already
-// ends with one. False when the result does not fit; `out` is then left empty,
-// so a cut path can never be used by mistake.
-template <std::size_t N>
-bool JoinPath(const char* folder, const char* name, FixedText<N>* out) {
-    FixedText<N> joined;
-    std::size_t len = std::strlen(folder);
-    bool ok = joined.Assign(folder);
-    if (ok && (len == 0 || folder[len - 1] != '\\')) {
-        ok = joined.Append("\\");
+constexpr std::size_t kNoBackslash = static_cast<std::size_t>(-1);
+
+// Where the last backslash of a path in the system's ANSI code page stands;
+// kNoBackslash when it has none. In Shift-JIS, Big5 and GBK the second byte of a
+// character may be 0x5C, so the text is walked a character at a time:
+// `isLeadByte` tells which bytes begin a two-byte character.
+template <typename IsLeadByte>
+std::size_t LastBackslash(const char* text, IsLeadByte isLeadByte) {
+    std::size_t last = kNoBackslash;
+    for (std::size_t i = 0; text[i] != '\0'; ++i) {
+        if (isLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0') {
+            ++i;
+        } else if (text[i] == '\\') {
+            last = i;
+        }
     }
-    ok = ok && joined.Append(name);
-    if (!ok) {
-        out->Clear();
-        return false;
-    }
-    *out = joined;
-    return true;
+    return last;
 }
 
 // Concatenates the parts. False when the result does not fit; `out` is then
@@ -118,4 +117,15 @@ bool Concat(FixedText<N>* out, std::initializer_list<const char*> parts) {
     }
     *out = joined;
     return true;
+}
+
+// Joins a folder and a name with one backslash. The folder texts of a run
+// never end with one (the main dialog cuts them so, a character at a time),
+// and a byte test for one would take the second byte of a double-byte
+// character for it. False when the result
+// does not fit; `out` is then left empty, so a cut path can never be used by
+// mistake.
+template <std::size_t N>
+bool JoinPath(const char* folder, const char* name, FixedText<N>* out) {
+    return Concat(out, {folder, "\\", name});
 }

@@ -104,4 +104,7 @@ class WindowServices {
     // WM_COMMAND with `commandId`, notification 0 and no control: presses that
     // control of the dialog. Returns once the dialog has handled it.
     virtual void SendCommand(WindowHandle dialog, int commandId) = 0;
+    // Restores the top-level window when it is minimised and makes it the
+    // foreground window.
+    virtual void BringToFront(WindowHandle window) = 0;
 };

@@ -1,5 +1,7 @@
 #include "resources/agreement_text.h"
 
+const char kAgreementCaption[] = "Software License Agreement";
+
 // One line per paragraph; the edit control wraps the long ones.
 const char kAgreementText[] =
     "VOSTREL SOFTWARE LICENSE AGREEMENT\r\n"

@@ -3,3 +3,5 @@
 #pragma once
 
 extern const char kAgreementText[];
+// The agreement dialog's caption, as its template (143) gives it.
+extern const char kAgreementCaption[];

@@ -242,20 +242,20 @@ class Machine:
     C:\\NIMBLE, run under its own X server."""
 
     def __init__(self, build, name, kind, locale=None, desktop="640x480", folder=None,
-                 dll_overrides=(), user_display=False):
+                 dll_overrides=(), user_display=False, package_folder="NIMBLE"):
         self.build = Path(build)
         self.e2e = self.build / "e2e"
         self.kind, self.locale, self.desktop = kind, locale, desktop
         self.folder = folder or self.e2e / "cases" / name
         self.prefix = self.folder / "prefix"
         self.windows = self.prefix / "drive_c" / "windows"
-        self.package = self.prefix / "drive_c" / "NIMBLE"
+        self.package = self.prefix / "drive_c" / package_folder
         self.dll_overrides = dll_overrides
         self.user_display = user_display
         self.setup_exe = self.build / "platform" / "win32" / "Setup.exe"
         self.standin_exe = self.build / "tests" / "e2e" / "wizard_standin.exe"
         # Where the driver starts Setup.exe; put_floppy moves it to drive A:.
-        self.setup_path = "C:\\NIMBLE\\Setup.exe"
+        self.setup_path = f"C:\\{package_folder}\\Setup.exe"
         self.arch = subprocess.run([str(ROOT / "scripts" / "pe-arch"), str(self.setup_exe)],
                                    check=True, capture_output=True, text=True).stdout.strip()
 

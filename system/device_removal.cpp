@@ -22,13 +22,14 @@ PatternText Pattern(const char* prefix, const FixedText<5>& id) {
 
 // Walks every entry of one device set, handing each entry whose instance id
 // can be read to `visit` with the id in capitals. Entries whose id cannot be
-// read are passed over.
+// read are passed over. False when the set could not be opened: nothing was
+// looked at.
 template <typename Visit>
-void ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, const char* enumerator,
+bool ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, const char* enumerator,
                         std::uint32_t flags, Visit visit) {
     DeviceSet set = devices.OpenDeviceSet(classGuid, enumerator, flags);
     if (set == kNoDeviceSet) {
-        return;
+        return false;
     }
     DeviceEntry entry;
     for (std::uint32_t index = 0;
@@ -42,6 +43,7 @@ void ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, con
         visit(set, entry, instanceId.c_str());
     }
     devices.CloseDeviceSet(set);
+    return true;
 }
 
 }  // namespace
@@ -121,12 +123,16 @@ int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std:
 int CountTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize) {
     int found = 0;
     for (const Pass& pass : kPasses) {
-        ForEachDeviceEntry(devices, pass.classGuid, pass.enumerator, 0,
-                           [&](DeviceSet, const DeviceEntry&, const char* instanceId) {
-                               if (FindTargetIdIn(instanceId, targetIds, listSize) != nullptr) {
-                                   ++found;
-                               }
-                           });
+        bool looked =
+            ForEachDeviceEntry(devices, pass.classGuid, pass.enumerator, 0,
+                               [&](DeviceSet, const DeviceEntry&, const char* instanceId) {
+                                   if (FindTargetIdIn(instanceId, targetIds, listSize) != nullptr) {
+                                       ++found;
+                                   }
+                               });
+        if (!looked) {
+            return kCouldNotLook;
+        }
     }
     return found;
 }

@@ -35,5 +35,8 @@ int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, st
 int RemoveTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize,
                         int* matched = nullptr);
 
-// The entries of the disk that the passes of a sweep would meet now.
+// The entries of the disk that the passes of a sweep would meet now, or
+// kCouldNotLook when a device set could not be opened: an empty count from a
+// look that never happened would pass for a clean system.
+constexpr int kCouldNotLook = -1;
 int CountTargetDevices(DeviceServices& devices, const TargetId* targetIds, std::size_t listSize);

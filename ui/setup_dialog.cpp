@@ -1,7 +1,5 @@
 #include "ui/setup_dialog.h"
 
-#include <cstring>
-
 #include "engine/package_reader.h"
 #include "engine/sequences.h"
 #include "platform/os_kind.h"
@@ -37,18 +35,25 @@ void CSetupDlg::SetCaptions() {
 void CSetupDlg::ReadMachine() {
     ctx_.osKind = ClassifyWindows(platform_.system);
     ctx_.infOnlyMode = InfOnlyModeOf(ctx_.osKind);
+    SystemServices& system = platform_.system;
+    auto isLeadByte = [&system](unsigned char byte) { return system.IsLeadByte(byte); };
     // A folder that cannot be read is never guessed: the program's folder then
     // stays empty, and the package is not found.
     FolderText folder;
-    if (!platform_.system.GetWindowsDirectory(folder.Buffer())) {
+    if (!system.GetWindowsDirectory(folder.Buffer())) {
         return;
     }
+    // Windows at a drive's root reports "C:\"; paths add their own backslash.
+    std::size_t last = LastBackslash(folder.c_str(), isLeadByte);
+    if (last != kNoBackslash && last + 1 == folder.size()) {
+        folder.Truncate(last);
+    }
     ctx_.windowsDir = folder;
-    if (platform_.system.GetModulePath(folder.Buffer())) {
+    if (system.GetModulePath(folder.Buffer())) {
         // The program's folder: its path cut at the last backslash.
-        const char* cut = std::strrchr(folder.c_str(), '\\');
-        if (cut != nullptr) {
-            folder.Truncate(static_cast<std::size_t>(cut - folder.c_str()));
+        last = LastBackslash(folder.c_str(), isLeadByte);
+        if (last != kNoBackslash) {
+            folder.Truncate(last);
         }
         ctx_.sourceDir = folder;
     }

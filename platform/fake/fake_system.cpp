@@ -319,6 +319,13 @@ bool FakeSystem::GetModulePath(TextBuffer out) {
     return !faults_.Fail(Op::GetModulePath) && CopyOut(modulePath, out);
 }
 
+bool FakeSystem::IsLeadByte(unsigned char byte) {
+    if (codePage == 932) {
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    }
+    return (codePage == 936 || codePage == 950) && byte >= 0x81 && byte <= 0xFE;
+}
+
 std::string FakeSystem::GetCommandLine() {
     if (faults_.Fail(Op::GetCommandLine)) {
         return std::string();
@@ -329,6 +336,20 @@ std::string FakeSystem::GetCommandLine() {
 void FakeSystem::StartProgram(const char* commandLine) {
     if (!faults_.Fail(Op::StartProgram)) {
         started_.push_back(commandLine);
+    }
+}
+
+bool FakeSystem::TakeRunGuard() {
+    if (faults_.Fail(Op::TakeRunGuard) || runGuardHolders > 0) {
+        return false;
+    }
+    ++runGuardHolders;
+    return true;
+}
+
+void FakeSystem::ReleaseRunGuard() {
+    if (runGuardHolders > 0) {
+        --runGuardHolders;
     }
 }
 

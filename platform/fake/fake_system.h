@@ -37,6 +37,11 @@ class FakeSystem : public SystemServices {
     // Room left on the disk: a write that would grow files beyond it writes
     // what fits and fails.
     std::uint64_t diskFreeBytes = UINT64_MAX;
+    // The ANSI code page: 932 (Shift-JIS), 936 (GBK) and 950 (Big5) have
+    // two-byte characters; any other has none.
+    unsigned codePage = 1252;
+    // Runs of the program that hold the run guard, this one included.
+    int runGuardHolders = 0;
 
     std::size_t OpenInfCount() const { return infs_.size(); }
     std::size_t OpenFileCount() const { return openFiles_.size(); }
@@ -71,8 +76,11 @@ class FakeSystem : public SystemServices {
     bool GetVersion(WindowsVersion* out) override;
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
+    bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
     void StartProgram(const char* commandLine) override;
+    bool TakeRunGuard() override;
+    void ReleaseRunGuard() override;
 
   private:
     const InfDocument* Document(const InfLine& line) const;

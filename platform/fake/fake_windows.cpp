@@ -117,4 +117,10 @@ void FakeWindows::SendCommand(WindowHandle dialog, int commandId) {
     }
 }
 
+void FakeWindows::BringToFront(WindowHandle window) {
+    if (tree.Exists(window)) {
+        tree.BringToTop(window);
+    }
+}
+
 }  // namespace fake

@@ -116,6 +116,7 @@ class FakeWindows : public WindowServices {
     bool IsWindowEnabled(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     void SendCommand(WindowHandle dialog, int commandId) override;
+    void BringToFront(WindowHandle window) override;
 
   private:
     using ControlKey = std::pair<WindowHandle, int>;

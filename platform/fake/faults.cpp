@@ -122,6 +122,8 @@ const char* OpName(Op op) {
             return "StartProgram";
         case Op::TickCount:
             return "TickCount";
+        case Op::TakeRunGuard:
+            return "TakeRunGuard";
     }
     return "?";
 }

@@ -68,6 +68,7 @@ enum class Op {
     SetCursorFromResource,
     StartProgram,
     TickCount,
+    TakeRunGuard,
 };
 
 const char* OpName(Op op);

@@ -20,6 +20,7 @@ using EnumDeviceInfoCall = BOOL(WINAPI*)(HDEVINFO, DWORD, PSP_DEVINFO_DATA);
 using GetDeviceInstanceIdCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSTR, DWORD, PDWORD);
 using RemoveDeviceCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA);
 using DestroyDeviceInfoListCall = BOOL(WINAPI*)(HDEVINFO);
+using CreateDeviceInfoListCall = HDEVINFO(WINAPI*)(const GUID*, HWND);
 using LocateDevNodeCall = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_A, ULONG);
 using ReenumerateDevNodeCall = CONFIGRET(WINAPI*)(DEVINST, ULONG);
 
@@ -48,6 +49,8 @@ struct Win32Devices::Api {
     LocateDevNodeCall locateDevNode = Bind<LocateDevNodeCall>(cfgmgr32, "CM_Locate_DevNodeA");
     ReenumerateDevNodeCall reenumerateDevNode =
         Bind<ReenumerateDevNodeCall>(cfgmgr32, "CM_Reenumerate_DevNode");
+    CreateDeviceInfoListCall createDeviceInfoList =
+        Bind<CreateDeviceInfoListCall>(setupapi, "SetupDiCreateDeviceInfoList");
 
     ~Api() {
         if (cfgmgr32 != nullptr) {
@@ -78,6 +81,13 @@ DeviceSet Win32Devices::OpenDeviceSet(const ClassGuid& classGuid, const char* en
     GUID guid;
     std::memcpy(&guid, &classGuid, sizeof guid);
     HDEVINFO set = api_->getClassDevs(&guid, enumerator, nullptr, flags);
+    // An enumerator that never created an entry has no key under Enum, and
+    // Windows refuses the set with ERROR_INVALID_DATA: there is nothing to
+    // look at, which an empty set says. Any other refusal is a failed look.
+    if (set == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_DATA &&
+        api_->createDeviceInfoList != nullptr) {
+        set = api_->createDeviceInfoList(&guid, nullptr);
+    }
     if (set == INVALID_HANDLE_VALUE || set == nullptr) {
         return kNoDeviceSet;
     }

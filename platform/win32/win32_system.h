@@ -43,10 +43,14 @@ class Win32System : public SystemServices {
     bool GetVersion(WindowsVersion* version) override;
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
+    bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
     void StartProgram(const char* commandLine) override;
+    bool TakeRunGuard() override;
+    void ReleaseRunGuard() override;
 
   private:
     struct Api;
     std::unique_ptr<Api> api_;
+    void* runGuard_ = nullptr;  // the named mutex while this run holds it
 };

@@ -100,3 +100,11 @@ void Win32Windows::SendCommand(WindowHandle dialog, int commandId) {
     // Notification 0 is a button click; no control handle goes with it.
     SendMessageA(WindowOf(dialog), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
+
+void Win32Windows::BringToFront(WindowHandle window) {
+    HWND target = WindowOf(window);
+    if (IsIconic(target)) {
+        ShowWindow(target, SW_RESTORE);
+    }
+    SetForegroundWindow(target);
+}

@@ -37,4 +37,5 @@ class Win32Windows : public WindowServices {
     bool IsWindowEnabled(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     void SendCommand(WindowHandle dialog, int commandId) override;
+    void BringToFront(WindowHandle window) override;
 };

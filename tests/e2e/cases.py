@@ -33,7 +33,7 @@ BRAND = 330  # the build's brand group (SETUP_BRAND_GROUP 6)
 DESCRIPTION = "Vostrel NIMBLEKEY USB Flash Disk"
 OTHER_PATH = "C:\\windows\\INF\\OTHER"
 MAIN_FIXED_TEXT = "Main .in_ file with [Setup] section is not found !"
-COMPLETED, CANCELLED, FAILED, UNUSABLE, REFUSED = 0, 1602, 1603, 1619, 1633
+COMPLETED, CANCELLED, FAILED, ANOTHER_RUN, UNUSABLE, REFUSED = 0, 1602, 1603, 1618, 1619, 1633
 
 SCRIPT = (PACKAGE / "NIMBLE.IN_").read_bytes()
 FLOPPY = (PACKAGE / "NIMBLEFD.INF").read_bytes()
@@ -268,6 +268,28 @@ def winxp_silent_wizard(c):
     c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"], files=usbstor)
 
 
+@case
+def winxp_two_silent_runs(c):
+    # A second /S start while the first waits at its agreement changes nothing
+    # and ends at once; the first completes, and USBSTOR.INF and .PNF, which it
+    # sets aside during the rescan, are back.
+    floppy = FLOPPY.replace(b"Vostrel NIMBLEKEY USB Floppy", DESCRIPTION.encode())
+    usbstor = {}
+
+    def run(m):
+        inf = m.windows / "inf"
+        usbstor.update({f"inf/{n}": (inf / n).read_bytes() for n in ("USBSTOR.INF", "USBSTOR.PNF")})
+        report = unix_to_wine(m.folder / "wizard-report.txt")
+        standin = f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" \"{report}\""
+        return m.run([f"spawn {standin}", "wait-title Found New Hardware Wizard", "run /S",
+                      "wait-agreement", "run-other /S", "yes", "wait-exit"])
+
+    (t,) = c.road("winxp", [run], {**ANY_SYSTEM, "NIMBLEFD.INF": floppy})
+    c.outcome(t, COMPLETED)
+    c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
+    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"], files=usbstor)
+
+
 # -- Roads of the Windows 98 machine -----------------------------------------
 
 def language_case(language, locale, tag, c):
@@ -295,6 +317,20 @@ for _name, *_language in [("english", 1033, None, "en"),
                           ("japanese", 1041, "ja_JP.UTF-8", "ja"),
                           ("simplified_chinese", 2052, "zh_CN.UTF-8", "zh-CN")]:
     CASES[f"install_{_name}"] = functools.partial(language_case, *_language)
+
+
+def double_byte_folder(language, locale, folder, c):
+    # The folder's last character ends in the byte 0x5C, a backslash.
+    T = TABLES[language]
+    (t,) = c.road("win98", [INSTALL], locale=locale, package_folder=folder)
+    c.outcome(t, COMPLETED, T[129], "information", caption=T[BRAND])
+    c.changes(**INSTALLED_98)
+
+
+CASES["install_in_japanese_folder"] = functools.partial(double_byte_folder, 1041, "ja_JP.UTF-8",
+                                                        "\u8868")  # Shift-JIS 95 5C
+CASES["install_in_chinese_folder"] = functools.partial(double_byte_folder, 1028, "zh_TW.UTF-8",
+                                                       "\u529f")  # Big5 A5 5C
 
 
 @case
@@ -332,6 +368,25 @@ def uninstall(c):
 def silent_install(c):
     c.outcome(*c.road("win98", [["run /S", "yes", "wait-exit"]]), COMPLETED)
     c.changes(**INSTALLED_98)
+
+
+@case
+def second_start_interactive(c):
+    # A second start while the first shows its agreement behind another
+    # program's window brings that agreement to the front and ends.
+    def run(m):
+        report = unix_to_wine(m.folder / "wizard-report.txt")
+        standin = f"\"{unix_to_wine(m.standin_exe)}\" \"{DESCRIPTION}\" \"{report}\""
+        return m.run(["run", "wait-agreement", f"spawn {standin}",
+                      "wait-title Found New Hardware Wizard", "foreground", "run-other",
+                      "foreground", "no", "wait-exit"])
+
+    (t,) = c.road("win98", [run])
+    c.outcome(t, CANCELLED)
+    c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
+    c.expect("foreground windows", t.quoted("foreground"),
+             [["Found New Hardware Wizard"], ["Software License Agreement"]])
+    c.changes()
 
 
 @case

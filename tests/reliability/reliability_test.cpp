@@ -120,7 +120,7 @@ struct Rig {
         devicesBefore = m.devices.InstanceIds();
     }
 
-    RunOutcome Run() { return outcome = RunRoad(services, road, osKind, kPkg.c_str(), &ctx); }
+    RunOutcome Run() { return outcome = RunRoad(services, road, osKind, "C:\\PACKAGE", &ctx); }
     bool Holds(const std::string& path, const std::string& bytes) const {
         const fake::File* file = m.files.Find(path);
         return file != nullptr && file->bytes == bytes;

@@ -2,6 +2,7 @@
 // each road shows and changes, in the order the user and the system meet it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -392,6 +393,105 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
             EXPECT_NE(StringTable(language).count(id) ? StringTable(language).at(id) : "", "")
                 << "language " << language << ", id " << id;
         }
+    }
+}
+
+TEST(Program, OneRunWorksOnTheSystemAtATime) {
+    // Another run holds the guard; its dialog lies behind another program's.
+    const std::string programName = StringTable(1033).at(BRAND_GROUP_FIRST_ID);
+    const struct {
+        const char* name;
+        const char* commandLine;
+        std::string runningTitle;
+        bool toFront;
+    } rows[] = {
+        {"at its agreement", "SETUP.EXE", "Software License Agreement", true},
+        {"in its main dialog", "SETUP.EXE", programName, true},
+        {"silent: ends at once", "SETUP.EXE /S", programName, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramRig rig;
+        rig.m.system.commandLine = row.commandLine;
+        rig.m.system.runGuardHolders = 1;
+        rig.agree = false;  // an agreement shown and refused would end with 1602
+        WindowHandle running =
+            rig.windows.tree.Add(kNoWindow, fake::kDialogClass, row.runningTitle);
+        WindowHandle other = rig.windows.tree.Add(kNoWindow, fake::kDialogClass, "Other");
+        EXPECT_EQ(rig.Run(), 1618);
+        EXPECT_EQ(rig.windows.trace, "");
+        EXPECT_EQ(rig.windows.NextWindow(kNoWindow, kNoWindow, nullptr),
+                  row.toFront ? running : other);
+    }
+    // One machine started again and again: each way out leaves the guard free.
+    ProgramRig rig;
+    const struct {
+        Given given;
+        bool agree;
+        int exitCode;
+    } runs[] = {{kNothing, false, 1602},
+                {Version(k95), true, 1633},
+                {Silent(k98Se), true, 0},
+                {Without({"NIMBLE.PDR"}), true, 1619}};
+    for (const auto& run : runs) {
+        run.given(rig);
+        rig.agree = run.agree;
+        EXPECT_EQ(rig.Run(), run.exitCode);
+        EXPECT_EQ(rig.m.system.runGuardHolders, 0);
+    }
+}
+
+TEST(Program, FoldersWhoseLastByteIsABackslashOfADoubleByteCharacter) {
+    // Shift-JIS: each of these characters ends in the byte 0x5C.
+    const std::string hyo = "\x95\x5C", so = "\x83\x5C", nou = "\x94\x5C";
+    const struct {
+        const char* name;
+        unsigned codePage;
+        std::string package, program, windows, windowsWithBackslash;
+    } rows[] = {
+        {"Japanese", 932, "C:\\" + hyo, so + ".EXE", "C:\\" + nou, "C:\\" + nou + "\\"},
+        {"Windows at the root of its drive", 1252, "C:\\PKG", "SETUP.EXE", "C:\\", "C:\\"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramRig rig;
+        rig.m.system.codePage = row.codePage;
+        const std::string& windows = row.windowsWithBackslash;
+        for (const fake::File* file : rig.m.files.All()) {
+            std::string path = file->path;
+            for (const char* from : {"C:\\PKG\\", "C:\\WINDOWS\\"}) {
+                if (path.rfind(from, 0) == 0) {
+                    std::string to = from[3] == 'P' ? row.package + "\\" : windows;
+                    rig.m.files.Rename(path, to + path.substr(std::strlen(from)));
+                }
+            }
+        }
+        for (const char* folder : {"INF", "SYSTEM\\IOSUBSYS", "SYSTEM32\\DRIVERS"}) {
+            rig.m.files.MakeFolder(windows + folder);
+        }
+        rig.m.system.modulePath = row.package + "\\" + row.program;
+        rig.m.system.windowsDirectory = row.windows;
+        rig.onMain = [&rig](WindowHandle dialog) { rig.Press(dialog, IDC_START); };
+        EXPECT_EQ(rig.Run(), 0);
+        EXPECT_EQ(rig.windows.trace, kInstall98);
+        EXPECT_TRUE(rig.m.files.Exists(windows + "INF\\OTHER\\NIMBLE.INF"));
+    }
+}
+
+TEST(Program, DevicesThatCouldNotBeLookedAtFailTheUninstallNotTheInstall) {
+    for (bool uninstall : {true, false}) {
+        ProgramRig rig;
+        rig.m.faults.FailAlways(fake::Op::OpenDeviceSet);
+        rig.onMain = [&rig, uninstall](WindowHandle dialog) {
+            if (uninstall) {
+                rig.Press(dialog, IDC_UNINSTALL);
+            }
+            rig.Press(dialog, IDC_START);
+        };
+        EXPECT_EQ(rig.Run(), uninstall ? 1603 : 0);
+        EXPECT_EQ(rig.windows.Boxes().back().text,
+                  uninstall ? "Uninstallation failed !"
+                            : "Installation is complete. Please replug your device.");
     }
 }
 

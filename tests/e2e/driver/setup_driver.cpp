@@ -5,8 +5,11 @@
 //
 // Steps (one argument each, "click 1003"):
 //   run [ARGS]        start Setup.exe with ARGS
+//   run-other [ARGS]  start a second Setup.exe with ARGS; print its exit code
+//                     when it ends
 //   spawn CMDLINE     start another program (not waited for)
 //   wait-title TEXT   a visible top-level window titled TEXT appears
+//   foreground        print the title of the foreground window
 //   hold PATH         open a file exclusively until the driver ends
 //   wait-agreement    the agreement dialog is shown
 //   yes | no          answer the agreement dialog
@@ -329,6 +332,18 @@ bool RunStep(const std::string& step) {
         std::string line = "\"" + setupPath + "\"" + (arg.empty() ? "" : " " + arg);
         started = Start(line, &setup, setupPath.substr(0, setupPath.rfind('\\')).c_str());
         return started || Fail("cannot start " + line);
+    } else if (word == "run-other") {
+        PROCESS_INFORMATION other = {};
+        std::string line = "\"" + setupPath + "\"" + (arg.empty() ? "" : " " + arg);
+        if (!Start(line, &other, setupPath.substr(0, setupPath.rfind('\\')).c_str()))
+            return Fail("cannot start " + line);
+        DWORD left = static_cast<DWORD>(std::max<LONG>(0, LONG(deadline - GetTickCount())));
+        DWORD code = 0;
+        if (WaitForSingleObject(other.hProcess, left) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(other.hProcess, &code))
+            return Fail("the second Setup.exe does not end");
+        Line("other-exit-code " + std::to_string(code));
+        return true;
     } else if (word == "spawn") {
         PROCESS_INFORMATION other = {};
         return Start(arg, &other, nullptr) || Fail("cannot start " + arg);
@@ -338,6 +353,9 @@ bool RunStep(const std::string& step) {
                    return window != nullptr && !Gone(window);
                }) ||
                Fail("no window titled " + Quoted(arg));
+    } else if (word == "foreground") {
+        Line("foreground " + Quoted(TextOf(GetForegroundWindow())));
+        return true;
     } else if (word == "hold") {
         // Left open on purpose: the system closes it when the driver ends.
         return CreateFileA(arg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
