@@ -351,6 +351,9 @@ class SystemReadsInfs : public SystemServices {
     bool GetModulePath(TextBuffer out) override { return m_.system.GetModulePath(out); }
     std::string GetCommandLine() override { return m_.system.GetCommandLine(); }
     void StartProgram(const char* commandLine) override { m_.system.StartProgram(commandLine); }
+    bool IsLeadByte(unsigned char byte) override { return m_.system.IsLeadByte(byte); }
+    bool TakeRunGuard() override { return m_.system.TakeRunGuard(); }
+    void ReleaseRunGuard() override { m_.system.ReleaseRunGuard(); }
 
   private:
     fake::Machine& m_;
