@@ -1,7 +1,8 @@
 // Every road on a machine an earlier installation left, run cleanly, then once
 // more for each platform call it made (that call failing, and it with every
-// later one failing) and once with the disk full. After each run the program
-// has changed only what it may, the machine is whole and the outcome honest.
+// later one failing) and once with the disk full. The whole program runs, as
+// a user starts it; after each run it has changed only what it may, the
+// machine is whole and its exit code honest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,10 +62,11 @@ const struct {
     {' ', "SYSTEM32\\DRIVERS\\NIMBLE.SYS", "old image"},
     {' ', "SYSTEM\\IOSUBSYS\\NIMBLE.PDR", "old port driver"},
 };
-// Four USB entries, then three of the hard disk controller class.
+// Four USB entries (the last one of another vendor with the disk's product id), then
+// three of the hard disk controller class.
 const char* const kDevices[] = {
     "USB\\VID_F1A5&PID_D15C\\5&2A&0&1", "USB\\VID_F1A5&PID_D15D\\6&11&0&2",
-    "USB\\VID_F1A5&PID_D15F\\6&11&0&3", "USB\\VID_045E&PID_0040\\5&1",
+    "USB\\VID_F1A5&PID_D15F\\6&11&0&3", "USB\\VID_045E&PID_D15C\\5&1",
     "USB\\Vid_f1a5&Pid_d15c\\0001",     "D3IVURU\\VID_F1A5&PID_D15C\\7&3C&0",
     "PCI\\VEN_8086&DEV_7111\\3&61"};
 

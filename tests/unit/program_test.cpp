@@ -357,6 +357,17 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
         {"uninstall", kNothing, kUninstall, 0,
          Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100),
                 Closing("info:Uninstallation is complete.")})},
+        {"uninstall, small letters in the package's ids",
+         [](ProgramRig& r) {
+             r.Edit("NIMBLE.IN_", "VID_F1A5&PID_D15C", "VID_f1a5&PID_d15c");
+             r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
+                           "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
+                           "A=I,USB\\VID_F1A5&PID_D15C\r\n");
+         },
+         kUninstall, 0,
+         Steps({kWaiting, kRadioClicked, kStartPressed,
+                Removal(10, 60, 100, "-dev", "-OLD.INF -NIMBLE.SYS"),
+                Closing("info:Uninstallation is complete.")})},
         {"uninstall, the image held open", kImageHeld, kUninstall, 1603,
          Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", ""),
                 Closing(kUninstallFailedBox)})},
