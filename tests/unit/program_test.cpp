@@ -239,7 +239,6 @@ constexpr WindowsVersion k95{4, 0, 950}, kMe{4, 90, 3000}, k2000{5, 0, 2195}, kX
 constexpr WindowsVersion k98Se{4, 10, 0x040A08AE};
 const Given kNothing = [](ProgramRig&) {};
 const Given kImageHeld = [](ProgramRig& r) { r.m.files.Find(kImage)->openElsewhere = true; };
-const std::string kIdle = "'' icon128 drag128";
 const std::string kRefused = "stop:This program is for Windows 98 only !";
 
 // A trace is the steps of a run, one piece each.
@@ -259,6 +258,10 @@ std::string At(int position) {
 const std::string kWaiting = "''";
 const std::string kRadioClicked = "0 ''";
 const std::string kStartPressed = "-start -exit ~300";
+// Minimised, the dialog paints and drags the program's icon; the default user
+// looks, clicks the logo, minimises and leaves.
+const std::string kMinimised = "icon128 drag128";
+const std::string kIdle = Steps({kWaiting, kMinimised});
 // The removal step over a range of the bar: the disk's device entries go,
 // then the stale INFs and the old image.
 std::string Removal(int at10, int at60, int end, const std::string& entries = "-dev",
@@ -323,7 +326,7 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
         {"no port driver", Without({"NIMBLE.PDR"}), kExit, 1619, "stop:MPD file not found !"},
         {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, kIdle},
         {"a link inside the text", Link(" see http://www.v.example"), kExit, 1602,
-         "'' hand run:Explorer  see http://www.v.example icon128 drag128"},
+         Steps({kWaiting, "hand run:Explorer  see http://www.v.example", kMinimised})},
         {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, kIdle},
         {"a package defect without a message",
          [](ProgramRig& r) { r.Edit("NIMBLE.IN_", "FDDInf", "FDDXnf"); }, kExit, 1619, ""},
