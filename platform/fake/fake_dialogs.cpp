@@ -30,8 +30,9 @@ bool FakeWindows::DispatchOrWait() {
     if (next->dueMs > clock_.NowMs()) {
         clock_.Advance(next->dueMs - clock_.NowMs());
     }
-    DispatchOneMessage();
-    return true;
+    // A message is due, so only an injected fault fails the dispatch: the
+    // loop then ends as over a broken queue instead of spinning on it.
+    return DispatchOneMessage();
 }
 
 int FakeWindows::RunModalDialog(unsigned templateId, WindowHandle owner, DialogEvents& events) {

@@ -52,6 +52,10 @@ std::string RunProgram(S script, const std::string& files) {
 
 TEST(PackageReader, EveryDefectEndsTheProgramWithItsMessageOrNone) {
     const std::string p20(20, 'p'), noScript = std::string(" [") + kNoSetupScriptText + "]";
+    std::string sixtyModels;  // the id table holds 50
+    for (int i = 10; i < 70; ++i) {
+        sixtyModels += "D=DiskInstall,USB\\VID_ABCD&PID_12" + std::to_string(i) + "\r\n";
+    }
     struct Case {
         const char* name;
         std::string S::*part;  // replaced by `text`; null: `text` edits the files
@@ -74,6 +78,7 @@ TEST(PackageReader, EveryDefectEndsTheProgramWithItsMessageOrNone) {
         {"models section name too long", &S::manufacturer, "V=" + p20 + "\r\n", "1619"},
         {"no model line", &S::models, "", "1619"},
         {"a model line without hardware id", &S::models, S().models + "B=I\r\n", "1619"},
+        {"more model lines than the id table holds", &S::models, sixtyModels, "1602"},
         {"the disk's line without install section", &S::models, "D=,USB\\VID_ABCD&PID_1234\r\n",
          "1619"},
         {"no driver image", nullptr, "-DISK.SY_", "1619 [SYS(SY_) file not found !]"},

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -239,27 +240,74 @@ constexpr WindowsVersion k95{4, 0, 950}, kMe{4, 90, 3000}, k2000{5, 0, 2195}, kX
 constexpr WindowsVersion k98Se{4, 10, 0x040A08AE};
 const Given kNothing = [](ProgramRig&) {};
 const Given kImageHeld = [](ProgramRig& r) { r.m.files.Find(kImage)->openElsewhere = true; };
-const std::string kIdle = "'' icon128 drag128";
 const std::string kRefused = "stop:This program is for Windows 98 only !";
-const std::string kStart = "'' -start -exit ~300 'removing' ";
-const std::string kUninstallStart = "'' 0 '' -start -exit ~300 'removing' 10 -dev ~200 60 ";
-const std::string kInstalled =
-    " 100 +start +exit '' info:Installation is complete. Please replug your device.";
-const std::string kCopy98 =
-    "~3000 15 'installing' 18 ~200 reg +NIMBLE.INF *NIMBLE.INF 21 ~200 24 +NIMBLE.PDR "
-    "-DRVIDX.BIN -DRVDATA.BIN ~200 27 ";
+
+// A trace is the steps of a run, one piece each.
+std::string Steps(std::initializer_list<std::string> pieces) {
+    std::string trace;
+    for (const std::string& piece : pieces) {
+        trace += trace.empty() || piece.empty() ? piece : " " + piece;
+    }
+    return trace;
+}
+std::string At(int position) {
+    return std::to_string(position);
+}
+
+// The dialog waits with an empty status line; a radio click empties the bar
+// and the status line; Start greys Start and Exit for a 300 ms pause.
+const std::string kWaiting = "''";
+const std::string kRadioClicked = "0 ''";
+const std::string kStartPressed = "-start -exit ~300";
+// Minimised, the dialog paints and drags the program's icon; the default user
+// looks, clicks the logo, minimises and leaves.
+const std::string kMinimised = "icon128 drag128";
+const std::string kIdle = Steps({kWaiting, kMinimised});
+// The removal step over a range of the bar: the disk's device entries go,
+// then the stale INFs and the old image.
+std::string Removal(int at10, int at60, int end, const std::string& entries = "-dev",
+                    const std::string& image = "-NIMBLE.SYS") {
+    return Steps({"'removing'", At(at10), entries, "~200", At(at60), image, "~200", At(end)});
+}
+// The pause before the copies of an interactive install, and the plain wait
+// of a silent one.
+const std::string kPause = "~3000 15";
+const std::string kSleep = "z3000";
+// The copies of the full install: the INF (on the 98 kinds after the search
+// path value), on the 98 kinds the port driver and the driver database
+// deleted, then the image.
+std::string Copies98(const std::string& inf, int at20, int at40, int at60, int at80, int end) {
+    return Steps({"'installing'", At(at20), "~200", inf, At(at40), "~200", At(at60),
+                  "+NIMBLE.PDR -DRVIDX.BIN -DRVDATA.BIN ~200", At(at80), "+NIMBLE.SYS ~200",
+                  At(end)});
+}
+std::string CopiesNt(const std::string& inf, int at20, int at40, int at80, int end) {
+    return Steps({"'installing'", At(at20), "~200", inf, At(at40), "~200", At(at80),
+                  "+NIMBLE.SYS ~200", At(end)});
+}
+// The script installed with its CopyFiles turned off; where the floppy INF
+// describes the disk, its install section is not the script's: no edit.
+const std::string kInf98 = "reg +NIMBLE.INF *NIMBLE.INF";
+const std::string kInf98Unedited = "reg +NIMBLE.INF";
+const std::string kInfNt = "+oemNIMBLE.INF *oemNIMBLE.INF";
+const std::string kInfNtUnedited = "+oemNIMBLE.INF";
+// The end of an install; Start and Exit come back, the status line empties
+// and the closing box shows.
+const std::string kBarFull = "100";
+std::string Closing(const std::string& box) {
+    return Steps({"+start +exit ''", box});
+}
+const std::string kInstalledBox = "info:Installation is complete. Please replug your device.";
+const std::string kUninstallFailedBox = "stop:Uninstallation failed !";
+// The rescan of a silent install: from 50 on the bar, USBSTOR set aside and
+// back on XP around the wizard's answers.
+const std::string kRescanFrom = "50";
+const std::string kUsbstorAside = "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S";
+const std::string kUsbstorBack = "USBSTOR.I3S>USBSTOR.INF USBSTOR.P3S>USBSTOR.PNF";
+const std::string kWizardAnswered = "z500 z500 z500 66 z500 66 z500 66 z500 66";
 const std::string kInstall98 =
-    kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 " + kCopy98 + "+NIMBLE.SYS ~200 30" + kInstalled;
-const std::string kSilent =
-    "'removing' 2 -dev ~200 15 -NIMBLE.SYS ~200 25 z3000 'installing' 30 ~200 ";
-const std::string kSilent98 = kSilent +
-                              "reg +NIMBLE.INF *NIMBLE.INF 35 ~200 40 +NIMBLE.PDR -DRVIDX.BIN "
-                              "-DRVDATA.BIN ~200 45 +NIMBLE.SYS ~200 50 50 ";
-const std::string kSilentNt = "+oemNIMBLE.INF *oemNIMBLE.INF 35 ~200 45 +NIMBLE.SYS ~200 50 50 ";
-const std::string kSilentXp = kSilent + "+oemNIMBLE.INF 35 ~200 45 +NIMBLE.SYS ~200 50 50 ";
-const std::string kWizard =
-    "z500 z500 z500 66 z500 66 z500 66 z500 66 USBSTOR.I3S>USBSTOR.INF "
-    "USBSTOR.P3S>USBSTOR.PNF 100";
+    Steps({kWaiting, kStartPressed, Removal(1, 6, 10), kPause, Copies98(kInf98, 18, 21, 24, 27, 30),
+           kBarFull, Closing(kInstalledBox)});
 
 TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
     enum User { kExit, kInstall, kUninstall, kRadioDuringInstall, kAgreementNo };
@@ -279,7 +327,7 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
         {"no port driver", Without({"NIMBLE.PDR"}), kExit, 1619, "stop:MPD file not found !"},
         {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, kIdle},
         {"a link inside the text", Link(" see http://www.v.example"), kExit, 1602,
-         "'' hand run:Explorer  see http://www.v.example icon128 drag128"},
+         Steps({kWaiting, "hand run:Explorer  see http://www.v.example", kMinimised})},
         {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, kIdle},
         {"a package defect without a message",
          [](ProgramRig& r) { r.Edit("NIMBLE.IN_", "FDDInf", "FDDXnf"); }, kExit, 1619, ""},
@@ -299,25 +347,41 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
          },
          kInstall, 0, kInstall98},
         {"a radio click during the install", kNothing, kRadioDuringInstall, 0,
-         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 ~1820 0 '' ~1180" + kCopy98.substr(5) +
-             "+NIMBLE.SYS ~200 30" + kInstalled},
+         Steps({kWaiting, kStartPressed, Removal(1, 6, 10), "~1820", kRadioClicked, "~1180 15",
+                Copies98(kInf98, 18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)})},
         {"install, Me: the floppy INF alone", Version(kMe, true), kInstall, 0,
-         kStart + "3 -dev ~200 18 -NIMBLE.SYS ~200 30 reg +NIMBLEFD.INF" + kInstalled},
+         Steps({kWaiting, kStartPressed, Removal(3, 18, 30), "reg +NIMBLEFD.INF", kBarFull,
+                Closing(kInstalledBox)})},
         {"install, XP: the floppy INF alone", Version(kXp, true), kInstall, 0,
-         kStart + "3 -dev ~200 18 -NIMBLE.SYS ~200 30 +oemNIMBLEFD.INF" + kInstalled},
+         Steps({kWaiting, kStartPressed, Removal(3, 18, 30), "+oemNIMBLEFD.INF", kBarFull,
+                Closing(kInstalledBox)})},
         {"install, 2000", Version(k2000, true), kInstall, 0,
-         kStart + "1 -dev ~200 6 -NIMBLE.SYS ~200 10 ~3000 15 'installing' 18 ~200 " +
-             "+oemNIMBLE.INF *oemNIMBLE.INF 21 ~200 27 +NIMBLE.SYS ~200 30" + kInstalled},
+         Steps({kWaiting, kStartPressed, Removal(1, 6, 10), kPause,
+                CopiesNt(kInfNt, 18, 21, 27, 30), kBarFull, Closing(kInstalledBox)})},
         {"uninstall", kNothing, kUninstall, 0,
-         kUninstallStart + "-NIMBLE.SYS ~200 100 +start +exit '' info:Uninstallation is complete."},
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100),
+                Closing("info:Uninstallation is complete.")})},
+        {"uninstall, small letters in the package's ids",
+         [](ProgramRig& r) {
+             r.Edit("NIMBLE.IN_", "VID_F1A5&PID_D15C", "VID_f1a5&PID_d15c");
+             r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
+                           "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
+                           "A=I,USB\\VID_F1A5&PID_D15C\r\n");
+         },
+         kUninstall, 0,
+         Steps({kWaiting, kRadioClicked, kStartPressed,
+                Removal(10, 60, 100, "-dev", "-OLD.INF -NIMBLE.SYS"),
+                Closing("info:Uninstallation is complete.")})},
         {"uninstall, the image held open", kImageHeld, kUninstall, 1603,
-         kUninstallStart + "~200 100 +start +exit '' stop:Uninstallation failed !"},
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", ""),
+                Closing(kUninstallFailedBox)})},
         {"uninstall, an entry that cannot be removed",
          [](ProgramRig& r) {
              r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
          },
          kUninstall, 1603,
-         kUninstallStart + "-NIMBLE.SYS ~200 100 +start +exit '' stop:Uninstallation failed !"},
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100),
+                Closing(kUninstallFailedBox)})},
         {"uninstall, an entry that comes back at once",
          [](ProgramRig& r) {
              r.m.devices.onRemove = [&r, n = 0](const fake::FakeDevice& gone) mutable {
@@ -327,23 +391,30 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              };
          },
          kUninstall, 1603,
-         "'' 0 '' -start -exit ~300 'removing' 10 ~200 60 -NIMBLE.SYS ~200 100 +start "
-         "+exit '' stop:Uninstallation failed !"},
-        {"silent, 98 SE", Silent(k98Se, "setup.exe /s"), kExit, 0, kSilent98 + "scan ~3000 100"},
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, ""),
+                Closing(kUninstallFailedBox)})},
+        {"silent, 98 SE", Silent(k98Se, "setup.exe /s"), kExit, 0,
+         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98, 30, 35, 40, 45, 50), kRescanFrom,
+                "scan ~3000 100"})},
         {"silent, Windows 95", Silent(k95, "SETUP.EXE /SILENT"), kExit, 0,
-         kSilent98 + "scan ~3000 100"},
+         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98, 30, 35, 40, 45, 50), kRescanFrom,
+                "scan ~3000 100"})},
         {"silent, Me: the full install, no section to edit", Silent(kMe, "C:\\A/S\\SETUP.EXE"),
          kExit, 0,
-         kSilent + "reg +NIMBLE.INF 35 ~200 40 +NIMBLE.PDR -DRVIDX.BIN -DRVDATA.BIN ~200 45 " +
-             "+NIMBLE.SYS ~200 50 50 scan ~3000 100"},
+         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98Unedited, 30, 35, 40, 45, 50),
+                kRescanFrom, "scan ~3000 100"})},
         {"silent, XP, the rescan refused: the system shows its wizard anyway",
          [](ProgramRig& r) {
              Silent(kXp)(r);
              r.m.devices.rootLocatable = false;
              r.ShowWizardAt(0);
          },
-         kExit, 0, kSilentXp + "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S " + kWizard},
-        {"silent, 2000", Silent(k2000), kExit, 0, kSilent + kSilentNt + "scan 100"},
+         kExit, 0,
+         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNtUnedited, 30, 35, 45, 50), kRescanFrom,
+                kUsbstorAside, kWizardAnswered, kUsbstorBack, "100"})},
+        {"silent, 2000", Silent(k2000), kExit, 0,
+         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNt, 30, 35, 45, 50), kRescanFrom,
+                "scan 100"})},
         {"silent, XP: the wizard answered",
          [](ProgramRig& r) {
              Silent(kXp)(r);
@@ -352,8 +423,10 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.WizardAfter(4500);  // the bar creeps while the search waits
          },
          kExit, 0,
-         kSilent + kSilentNt + "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S scan ~500 50 " +
-             "~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 51 " + kWizard},
+         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNt, 30, 35, 45, 50), kRescanFrom,
+                kUsbstorAside, "scan",
+                "~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 51",
+                kWizardAnswered, kUsbstorBack, "100"})},
         {"silent, XP, USBSTOR left aside by an earlier run",
          [](ProgramRig& r) {
              Silent(kXp)(r);
@@ -361,8 +434,9 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.WizardAfter(0);
          },
          kExit, 0,
-         kSilentXp + "USBSTOR.I3S>USBSTOR.INF " +
-             "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S scan " + kWizard},
+         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNtUnedited, 30, 35, 45, 50), kRescanFrom,
+                "USBSTOR.I3S>USBSTOR.INF", kUsbstorAside, "scan", kWizardAnswered, kUsbstorBack,
+                "100"})},
     };
     std::set<unsigned> loaded;
     for (const Case& c : cases) {
