@@ -42,3 +42,9 @@ struct SetupContext {
 inline int InfOnlyModeOf(std::uint8_t osKind) {
     return osKind == OsKind::kWinMe || osKind == OsKind::kWinXP ? 1 : 0;
 }
+
+// The interactive start serves Windows 98 and 98 SE, and the later kinds only
+// when the setup script allows them; an unrecognised Windows never.
+inline bool RefusesSystem(const SetupContext& ctx) {
+    return ctx.osKind == OsKind::kUnknown || (ctx.win98Only != 0 && ctx.osKind > OsKind::kWin98SE);
+}

@@ -457,10 +457,6 @@ std::string EnglishString(unsigned id) {
     return it == table.end() ? std::string() : it->second;
 }
 
-bool Refused(const SetupContext& ctx) {
-    return ctx.osKind == OsKind::kUnknown || (ctx.win98Only != 0 && ctx.osKind > OsKind::kWin98SE);
-}
-
 // ---------------------------------------------------------------------------------------
 // The report
 
@@ -746,7 +742,7 @@ int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out
         SetupContext ctx = load.ctx;
         ctx.osKind = kind.osKind;
         ctx.windowsDir.Assign(kind.windowsDir);
-        if (Refused(ctx)) {
+        if (RefusesSystem(ctx)) {
             out << "    the interactive start refuses it (Win98Only is " << ctx.win98Only
                 << "): " << Quoted(EnglishString(IDS_WINDOWS98_ONLY)) << "\n";
         } else {

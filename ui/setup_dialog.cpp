@@ -59,11 +59,6 @@ void CSetupDlg::ReadMachine() {
     }
 }
 
-bool CSetupDlg::RefusesSystem() const {
-    return ctx_.osKind == OsKind::kUnknown ||
-           (ctx_.win98Only != 0 && ctx_.osKind > OsKind::kWin98SE);
-}
-
 void CSetupDlg::Finish(RunOutcome outcome) {
     state_.outcome = outcome;
     EndDialog(kIdCancel);
@@ -97,7 +92,7 @@ bool CSetupDlg::OnInitDialog() {
         Finish(ok ? RunOutcome::Completed : RunOutcome::Failed);
         return false;
     }
-    if (RefusesSystem()) {
+    if (RefusesSystem(ctx_)) {
         channel_.ShowMessage(IDS_WINDOWS98_ONLY, kIconStop);
         Finish(RunOutcome::SystemRefused);
         return false;

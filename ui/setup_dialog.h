@@ -35,7 +35,6 @@ class CSetupDlg : public CDialog {
 
     // The end of the dialog's opening, when something decides the run.
     void Finish(RunOutcome outcome);
-    bool RefusesSystem() const;
     void ReadMachine();
     void SetCaptions();
 
