@@ -3,45 +3,52 @@
 #include "app/command_line.h"
 #include "resources/agreement_text.h"
 #include "resources/resource_ids.h"
+#include "system/run_guard.h"
 #include "ui/agreement_dialog.h"
 #include "ui/setup_dialog.h"
 
 namespace {
 
-// Held from before the agreement until the program ends, whichever way.
-class RunGuard {
-  public:
-    explicit RunGuard(SystemServices& system) : system_(system), held_(system.TakeRunGuard()) {}
-    ~RunGuard() {
-        if (held_) {
-            system_.ReleaseRunGuard();
+// Whether `window` has a direct child with this control id.
+bool HasControl(WindowServices& windows, WindowHandle window, int controlId) {
+    WindowHandle child = kNoWindow;
+    while ((child = windows.NextWindow(window, child, nullptr)) != kNoWindow) {
+        if (windows.GetControlId(child) == controlId) {
+            return true;
         }
     }
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-    bool Held() const { return held_; }
+    return false;
+}
 
-  private:
-    SystemServices& system_;
-    bool held_;
-};
-
-// The running program's topmost dialog or box: its caption is the program
-// name, or the agreement's before the main dialog opens.
-void ShowRunningProgram(WindowServices& windows) {
+// Brings the running program's main or agreement dialog to the front: its
+// caption is the program name or the agreement's, and it holds a control
+// only that dialog has, so that another program's dialog of the same caption
+// is left alone. False when none is on this desktop.
+bool ShowRunningProgram(WindowServices& windows) {
     std::string programName = LoadBrandTexts(windows, BRAND_GROUP_FIRST_ID).programName;
     WindowHandle window = kNoWindow;
     while ((window = windows.NextWindow(kNoWindow, window, "#32770")) != kNoWindow) {
         FixedText<256> title;
         windows.ReadWindowText(window, title.Buffer());
         title.Seal();
-        if (windows.IsWindowVisible(window) &&
-            ((!programName.empty() && title == programName.c_str()) ||
-             title == kAgreementCaption)) {
+        bool main = !programName.empty() && title == programName.c_str() &&
+                    HasControl(windows, window, IDC_INSTRUCTION);
+        bool agreement =
+            title == kAgreementCaption && HasControl(windows, window, IDC_AGREEMENT_TEXT);
+        if (windows.IsWindowVisible(window) && (main || agreement)) {
             windows.BringToFront(window);
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+// The first run is silent, still starting or on another user's desktop: the
+// user is told why nothing opens rather than left clicking again.
+void TellAnotherRunWorks(WindowServices& windows) {
+    std::string programName = LoadBrandTexts(windows, BRAND_GROUP_FIRST_ID).programName;
+    windows.MessageBox(kNoWindow, windows.LoadString(IDS_ALREADY_RUNNING).c_str(),
+                       programName.c_str(), kIconInformation);
 }
 
 }  // namespace
@@ -54,8 +61,8 @@ bool CSetupApp::InitInstance() {
     // under each other's hands, and could lose the only copy of one.
     RunGuard guard(platform_.system);
     if (!guard.Held()) {
-        if (state_.silentMode == 0) {
-            ShowRunningProgram(platform_.windows);
+        if (state_.silentMode == 0 && !ShowRunningProgram(platform_.windows)) {
+            TellAnotherRunWorks(platform_.windows);
         }
         state_.outcome = RunOutcome::AlreadyRunning;
         return false;

@@ -105,8 +105,8 @@ class SystemServices {
     virtual void StartProgram(const char* commandLine) = 0;
 
     // The system-wide guard that lets one run of the program work at a time,
-    // across the sessions of every user. True when this run now holds it;
-    // false when another run does or the guard cannot be had.
-    virtual bool TakeRunGuard() = 0;
+    // a named object of the system called `name`. True when this run now
+    // holds it; false when another run does or the guard cannot be had.
+    virtual bool TakeRunGuard(const char* name) = 0;
     virtual void ReleaseRunGuard() = 0;
 };

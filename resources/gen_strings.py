@@ -33,7 +33,7 @@ LANGUAGES = {
     2052: ("LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED", "cp936"),
 }
 
-MESSAGE_IDS = [101, 102, 103, 104, 105, 107] + list(range(109, 121)) + list(range(124, 130))
+MESSAGE_IDS = [101, 102, 103, 104, 105, 107] + list(range(109, 121)) + list(range(124, 131))
 BRAND_IDS = list(range(300, 334))
 ALL_IDS = sorted(MESSAGE_IDS + BRAND_IDS)
 

@@ -51,6 +51,7 @@
 #define IDS_START 127
 #define IDS_CANCEL 128
 #define IDS_INSTALL_DONE_REPLUG 129
+#define IDS_ALREADY_RUNNING 130
 
 // First id of the build's brand group: program name, device name, About text, link.
 #ifndef BRAND_GROUP_FIRST_ID

@@ -352,7 +352,7 @@ class SystemReadsInfs : public SystemServices {
     std::string GetCommandLine() override { return m_.system.GetCommandLine(); }
     void StartProgram(const char* commandLine) override { m_.system.StartProgram(commandLine); }
     bool IsLeadByte(unsigned char byte) override { return m_.system.IsLeadByte(byte); }
-    bool TakeRunGuard() override { return m_.system.TakeRunGuard(); }
+    bool TakeRunGuard(const char* name) override { return m_.system.TakeRunGuard(name); }
     void ReleaseRunGuard() override { m_.system.ReleaseRunGuard(); }
 
   private:

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/enumerator_key.h"
+
 namespace fake {
 
 namespace {
@@ -52,10 +54,31 @@ std::vector<std::string> FakeDevices::InstanceIds() const {
     return ids;
 }
 
+bool FakeDevices::HasEnumerator(const char* enumerator) const {
+    for (const auto& node : tree_) {
+        if (SameName(EnumeratorOf(node.second.instanceId), enumerator)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 DeviceSet FakeDevices::OpenDeviceSet(const ClassGuid& classGuid, const char* enumerator,
                                      std::uint32_t flags) {
     if (faults_.Fail(Op::OpenDeviceSet)) {
         return kNoDeviceSet;
+    }
+    bool unknownEnumerator = enumerator != nullptr && !HasEnumerator(enumerator);
+    std::uint32_t refusal = refuseSetsWith != 0 ? refuseSetsWith
+                            : unknownEnumerator ? kErrorInvalidData
+                                                : 0;
+    if (refusal != 0) {
+        KeyLook key = enumeratorKeysUnreadable ? KeyLook::Failed
+                      : unknownEnumerator      ? KeyLook::Absent
+                                               : KeyLook::Present;
+        if (enumerator == nullptr || !RefusalMeansNoEntries(refusal, key)) {
+            return kNoDeviceSet;
+        }
     }
     std::vector<Member> members;
     for (const auto& node : tree_) {

@@ -28,9 +28,18 @@ class FakeDevices : public DeviceServices {
 
     // Machine state that tests choose.
     void Add(const FakeDevice& device);
+    void Clear() { tree_.clear(); }
     // Runs after each removal that succeeded: the system may create a fresh
     // entry for a disk that is still plugged in.
     std::function<void(const FakeDevice& removed)> onRemove;
+
+    // What the system answers a device set with. SETUPAPI refuses the set of
+    // an enumerator that never created an entry (ERROR_INVALID_DATA); with a
+    // code here it refuses every set so, as after a failure of the
+    // configuration manager. Whether an enumerator's key exists follows the
+    // tree, unless the key cannot be read.
+    std::uint32_t refuseSetsWith = 0;
+    bool enumeratorKeysUnreadable = false;
 
     bool rootLocatable = true;
     bool reenumerationAccepted = true;
@@ -54,6 +63,7 @@ class FakeDevices : public DeviceServices {
     bool ReenumerateDevNode(DevNode node) override;
 
   private:
+    bool HasEnumerator(const char* enumerator) const;
     // A set remembers its entries as they were when it was opened, like
     // SETUPAPI's device-information sets.
     struct Member {

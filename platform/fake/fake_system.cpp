@@ -339,10 +339,13 @@ void FakeSystem::StartProgram(const char* commandLine) {
     }
 }
 
-bool FakeSystem::TakeRunGuard() {
-    if (faults_.Fail(Op::TakeRunGuard) || runGuardHolders > 0) {
+bool FakeSystem::TakeRunGuard(const char* name) {
+    // The 98 family refuses a backslash in an object name.
+    bool refused = version.major < 5 && std::strchr(name, '\\') != nullptr;
+    if (faults_.Fail(Op::TakeRunGuard) || refused || runGuardHolders > 0) {
         return false;
     }
+    runGuardName = name;
     ++runGuardHolders;
     return true;
 }

@@ -42,6 +42,8 @@ class FakeSystem : public SystemServices {
     unsigned codePage = 1252;
     // Runs of the program that hold the run guard, this one included.
     int runGuardHolders = 0;
+    // The name of the guard this run last took.
+    std::string runGuardName;
 
     std::size_t OpenInfCount() const { return infs_.size(); }
     std::size_t OpenFileCount() const { return openFiles_.size(); }
@@ -79,7 +81,7 @@ class FakeSystem : public SystemServices {
     bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
     void StartProgram(const char* commandLine) override;
-    bool TakeRunGuard() override;
+    bool TakeRunGuard(const char* name) override;
     void ReleaseRunGuard() override;
 
   private:

@@ -24,11 +24,9 @@ HMODULE LoadSystemLibrary(const char* name) {
     }
     lstrcpyA(path + length, name);
     // The DLL's own imports are then looked for beside it, in the system
-    // folder, before the program's folder.
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) {
-        // A system whose loader refuses the flag still gets the same file.
-        module = LoadLibraryA(path);
-    }
-    return module;
+    // folder, before the program's folder. No second try without the flag:
+    // every Windows kind takes it, and the usual reason for a refusal (an
+    // import the system lacks) is just what a plain load would fetch from
+    // beside the program.
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

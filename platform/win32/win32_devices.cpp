@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/enumerator_key.h"
 #include "platform/win32/win32_api.h"
 
 #include <cfgmgr32.h>
@@ -32,6 +33,27 @@ SP_DEVINFO_DATA DataOf(const DeviceEntry& entry) {
     SP_DEVINFO_DATA data;
     std::memcpy(&data, entry.words, sizeof data);
     return data;
+}
+
+// Read-only: whether the enumerator's key exists under Enum.
+KeyLook LookForEnumeratorKey(const char* enumerator) {
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) {
+        return KeyLook::Failed;
+    }
+    FixedText<300> path;
+    if (!EnumeratorKeyPath(version.dwPlatformId == VER_PLATFORM_WIN32_NT, enumerator, &path)) {
+        return KeyLook::Failed;
+    }
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key);
+    if (status == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return KeyLook::Present;
+    }
+    return status == ERROR_FILE_NOT_FOUND ? KeyLook::Absent : KeyLook::Failed;
 }
 
 }  // namespace
@@ -81,10 +103,10 @@ DeviceSet Win32Devices::OpenDeviceSet(const ClassGuid& classGuid, const char* en
     GUID guid;
     std::memcpy(&guid, &classGuid, sizeof guid);
     HDEVINFO set = api_->getClassDevs(&guid, enumerator, nullptr, flags);
-    // An enumerator that never created an entry has no key under Enum, and
-    // Windows refuses the set with ERROR_INVALID_DATA: there is nothing to
-    // look at, which an empty set says. Any other refusal is a failed look.
-    if (set == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_DATA &&
+    // An enumerator that never created an entry is refused too: there is
+    // nothing to look at, which an empty set says.
+    if (set == INVALID_HANDLE_VALUE && enumerator != nullptr &&
+        RefusalMeansNoEntries(GetLastError(), LookForEnumeratorKey(enumerator)) &&
         api_->createDeviceInfoList != nullptr) {
         set = api_->createDeviceInfoList(&guid, nullptr);
     }

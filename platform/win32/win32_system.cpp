@@ -298,18 +298,8 @@ bool Win32System::IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
 
-bool Win32System::TakeRunGuard() {
-    // 2000 and XP give each session (fast user switching, terminal sessions)
-    // a namespace of its own; "Global\" names the one they share. The 98
-    // family has a single namespace and refuses a backslash in the name.
-    constexpr char kName[] = "UsbFlashDiskDriverSetup.OneRunAtATime";
-    constexpr char kGlobalName[] = "Global\\UsbFlashDiskDriverSetup.OneRunAtATime";
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    bool sessions = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-                    version.dwMajorVersion >= 5;
-    HANDLE guard = CreateMutexA(nullptr, FALSE, sessions ? kGlobalName : kName);
+bool Win32System::TakeRunGuard(const char* name) {
+    HANDLE guard = CreateMutexA(nullptr, FALSE, name);
     // No handle at all: as a rule another user's run made the mutex and its
     // rights keep us out (ERROR_ACCESS_DENIED). A run that cannot show it is
     // alone does not go on.

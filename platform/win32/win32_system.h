@@ -46,7 +46,7 @@ class Win32System : public SystemServices {
     bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
     void StartProgram(const char* commandLine) override;
-    bool TakeRunGuard() override;
+    bool TakeRunGuard(const char* name) override;
     void ReleaseRunGuard() override;
 
   private:

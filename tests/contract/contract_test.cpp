@@ -164,6 +164,15 @@ TEST_F(ContractTest, ADeviceSetHoldsOneClassOfOneEnumeratorAndAWalkOutlivesRemov
     }
 }
 
+TEST_F(ContractTest, AnEnumeratorThatNeverCreatedAnEntryOpensAnEmptySet) {
+    // Its key is absent on every kind: nothing to look at, not a failed look.
+    DeviceSet set = Dev().OpenDeviceSet(kHdcClassGuid, "NOSUCHENUM", 0);
+    ASSERT_NE(set, kNoDeviceSet);
+    DeviceEntry entry;
+    EXPECT_FALSE(Dev().GetDeviceEntry(set, 0, &entry));
+    Dev().CloseDeviceSet(set);
+}
+
 TEST_F(ContractTest, WindowsAreWalkedReadAndPressedAsTheWizardIs) {
     WindowHandle frame = env_->MakeWindow(kNoWindow, "#32770", "frame", 0, true, true);
     WindowHandle next = env_->MakeWindow(frame, "Button", "&Next >", 12324, true, false);

@@ -390,6 +390,20 @@ def second_start_interactive(c):
 
 
 @case
+def second_start_without_a_window(c):
+    # The guard is held by a run with no window to bring forward (a silent
+    # run, one on another user's desktop): a start says so in a box of its
+    # own, in the system's language, and ends.
+    T = TABLES[1041]
+    (t,) = c.road("win98", [["hold-guard UsbFlashDiskDriverSetup.OneRunAtATime", "run-other"]],
+                  locale="ja_JP.UTF-8")
+    c.expect("the box", t.quoted("other-box") + [t.words("other-box-owner")],
+             [[T[BRAND], T[130]], ["-"]])
+    c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
+    c.changes()
+
+
+@case
 def install_from_floppy(c):
     # Setup.exe at the root of drive A:, which holds what the release's floppy
     # image holds: the package is read from the bare drive.

@@ -473,15 +473,24 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
 TEST(Program, OneRunWorksOnTheSystemAtATime) {
     // Another run holds the guard; its dialog lies behind another program's.
     const std::string programName = StringTable(1033).at(BRAND_GROUP_FIRST_ID);
+    const std::string agreement = "Software License Agreement";
+    const std::string told = "info:" + StringTable(1033).at(IDS_ALREADY_RUNNING);
     const struct {
         const char* name;
         const char* commandLine;
         std::string runningTitle;
+        int control;  // a control of the running dialog
         bool toFront;
+        std::string trace;
     } rows[] = {
-        {"at its agreement", "SETUP.EXE", "Software License Agreement", true},
-        {"in its main dialog", "SETUP.EXE", programName, true},
-        {"silent: ends at once", "SETUP.EXE /S", programName, false},
+        {"at its agreement", "SETUP.EXE", agreement, IDC_AGREEMENT_TEXT, true, ""},
+        {"in its main dialog", "SETUP.EXE", programName, IDC_INSTRUCTION, true, ""},
+        {"another program's dialog of that caption", "SETUP.EXE", agreement, IDC_INSTRUCTION, false,
+         told},
+        {"another program's dialog of the program's caption", "SETUP.EXE", programName,
+         IDC_AGREEMENT_TEXT, false, told},
+        {"silent: ends at once", "SETUP.EXE /S", programName, IDC_INSTRUCTION, false, ""},
+        {"silent, nothing to show", "SETUP.EXE /S", "Other", 0, false, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -491,11 +500,33 @@ TEST(Program, OneRunWorksOnTheSystemAtATime) {
         rig.agree = false;  // an agreement shown and refused would end with 1602
         WindowHandle running =
             rig.windows.tree.Add(kNoWindow, fake::kDialogClass, row.runningTitle);
+        rig.windows.tree.Add(running, "Static", "", row.control);
         WindowHandle other = rig.windows.tree.Add(kNoWindow, fake::kDialogClass, "Other");
         EXPECT_EQ(rig.Run(), 1618);
-        EXPECT_EQ(rig.windows.trace, "");
+        EXPECT_EQ(rig.windows.trace, row.trace);
         EXPECT_EQ(rig.windows.NextWindow(kNoWindow, kNoWindow, nullptr),
                   row.toFront ? running : other);
+        if (!row.trace.empty()) {
+            EXPECT_EQ(rig.windows.Boxes().back().owner, kNoWindow);
+        }
+    }
+    // The guard's name: one namespace on the 98 family, which refuses a
+    // backslash in it; the one shared by every session on 2000 and XP.
+    const std::string plain = "UsbFlashDiskDriverSetup.OneRunAtATime";
+    const struct {
+        WindowsVersion version;
+        std::string name;
+    } kinds[] = {{k95, plain},
+                 {k98Se, plain},
+                 {kMe, plain},
+                 {k2000, "Global\\" + plain},
+                 {kXp, "Global\\" + plain}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        ProgramRig rig;
+        Silent(kind.version)(rig);
+        EXPECT_NE(rig.Run(), 1618);
+        EXPECT_EQ(rig.m.system.runGuardName, kind.name);
     }
     // One machine started again and again: each way out leaves the guard free.
     ProgramRig rig;
@@ -553,19 +584,51 @@ TEST(Program, FoldersWhoseLastByteIsABackslashOfADoubleByteCharacter) {
 }
 
 TEST(Program, DevicesThatCouldNotBeLookedAtFailTheUninstallNotTheInstall) {
-    for (bool uninstall : {true, false}) {
+    // SETUPAPI refuses the set of an enumerator that never created an entry
+    // as invalid data, and failures it has no better code for alike.
+    const Given noEntries = [](ProgramRig& r) { r.m.devices.Clear(); };
+    const struct {
+        const char* name;
+        Given given;
+        bool install;
+        int exitCode;
+    } rows[] = {
+        {"no set could be built",
+         [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::OpenDeviceSet); }, false, 1603},
+        {"no set could be built, install",
+         [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::OpenDeviceSet); }, true, 0},
+        {"no entries and no enumerator keys: nothing to look at", noEntries, false, 0},
+        {"refused as invalid data, the key there",
+         [](ProgramRig& r) { r.m.devices.refuseSetsWith = 13; }, false, 1603},
+        {"refused with another code, no key",
+         [&](ProgramRig& r) {
+             noEntries(r);
+             r.m.devices.refuseSetsWith = 31;  // ERROR_GEN_FAILURE
+         },
+         false, 1603},
+        {"no key as far as could be seen",
+         [&](ProgramRig& r) {
+             noEntries(r);
+             r.m.devices.enumeratorKeysUnreadable = true;
+         },
+         false, 1603},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         ProgramRig rig;
-        rig.m.faults.FailAlways(fake::Op::OpenDeviceSet);
+        row.given(rig);
+        bool uninstall = !row.install;
         rig.onMain = [&rig, uninstall](WindowHandle dialog) {
             if (uninstall) {
                 rig.Press(dialog, IDC_UNINSTALL);
             }
             rig.Press(dialog, IDC_START);
         };
-        EXPECT_EQ(rig.Run(), uninstall ? 1603 : 0);
+        EXPECT_EQ(rig.Run(), row.exitCode);
         EXPECT_EQ(rig.windows.Boxes().back().text,
-                  uninstall ? "Uninstallation failed !"
-                            : "Installation is complete. Please replug your device.");
+                  row.exitCode != 0 ? "Uninstallation failed !"
+                  : uninstall       ? "Uninstallation is complete."
+                                    : "Installation is complete. Please replug your device.");
     }
 }
 

@@ -5,8 +5,11 @@
 //
 // Steps (one argument each, "click 1003"):
 //   run [ARGS]        start Setup.exe with ARGS
-//   run-other [ARGS]  start a second Setup.exe with ARGS; print its exit code
+//   run-other [ARGS]  start a second Setup.exe with ARGS; print the message
+//                     box it shows, if any, and press OK; print its exit code
 //                     when it ends
+//   hold-guard NAME   hold a mutex of that name until the driver ends, as a
+//                     run without a window of its own would
 //   spawn CMDLINE     start another program (not waited for)
 //   wait-title TEXT   a visible top-level window titled TEXT appears
 //   foreground        print the title of the foreground window
@@ -96,23 +99,29 @@ bool Gone(HWND window) {
     return !IsWindow(window) || !IsWindowVisible(window);
 }
 
-// Setup.exe's shown top-level dialog that holds control `id`: kAgreementText,
-// kAboutText, or 0 for a message box, which holds none of them; with kStart,
-// the main dialog, also while hidden (it owns the boxes of its start-up).
-HWND SetupDialog(int id) {
+// A shown top-level dialog of the process that holds control `id`:
+// kAgreementText, kAboutText, or 0 for a message box, which holds none of
+// them; with kStart, the main dialog, also while hidden (it owns the boxes of
+// its start-up).
+HWND DialogOf(DWORD setupProcess, int id) {
     HWND w = nullptr;
     while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
         DWORD process = 0;
         GetWindowThreadProcessId(w, &process);
         bool box =
             !GetDlgItem(w, kAgreementText) && !GetDlgItem(w, kStart) && !GetDlgItem(w, kAboutText);
-        if (started && process == setup.dwProcessId &&
+        if (process == setupProcess &&
             (id == kStart ? GetDlgItem(w, kProgress) != nullptr
                           : !Gone(w) && (id == 0 ? box : GetDlgItem(w, id) != nullptr))) {
             return w;
         }
     }
     return nullptr;
+}
+
+// Setup.exe's own, as DialogOf.
+HWND SetupDialog(int id) {
+    return started ? DialogOf(setup.dwProcessId, id) : nullptr;
 }
 
 HWND MainDialog() {
@@ -337,10 +346,19 @@ bool RunStep(const std::string& step) {
         std::string line = "\"" + setupPath + "\"" + (arg.empty() ? "" : " " + arg);
         if (!Start(line, &other, setupPath.substr(0, setupPath.rfind('\\')).c_str()))
             return Fail("cannot start " + line);
-        DWORD left = static_cast<DWORD>(std::max<LONG>(0, LONG(deadline - GetTickCount())));
+        bool ended = WaitFor([&] {
+            if (HWND box = DialogOf(other.dwProcessId, 0)) {
+                Settle(box);
+                Line("other-box " + Quoted(TextOf(box)) + " " +
+                     Quoted(TextOf(StaticChild(box, false))));
+                Line(std::string("other-box-owner ") + (GetWindow(box, GW_OWNER) ? "some" : "-"));
+                PostClick(GetDlgItem(box, IDOK));
+                WaitFor([&] { return Gone(box); });
+            }
+            return WaitForSingleObject(other.hProcess, 0) == WAIT_OBJECT_0;
+        });
         DWORD code = 0;
-        if (WaitForSingleObject(other.hProcess, left) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(other.hProcess, &code))
+        if (!ended || !GetExitCodeProcess(other.hProcess, &code))
             return Fail("the second Setup.exe does not end");
         Line("other-exit-code " + std::to_string(code));
         return true;
@@ -356,6 +374,9 @@ bool RunStep(const std::string& step) {
     } else if (word == "foreground") {
         Line("foreground " + Quoted(TextOf(GetForegroundWindow())));
         return true;
+    } else if (word == "hold-guard") {
+        // Left open on purpose, as "hold" leaves its file.
+        return CreateMutexA(nullptr, FALSE, arg.c_str()) != nullptr || Fail("no mutex " + arg);
     } else if (word == "hold") {
         // Left open on purpose: the system closes it when the driver ends.
         return CreateFileA(arg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
