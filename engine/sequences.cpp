@@ -35,9 +35,8 @@ bool RemoveDeviceEntries(const SetupServices& services, const SetupContext& ctx)
 // The stale INF cleanup for every target id up to the first entry with an
 // empty text, in one pass over the store.
 void RemoveStaleInfs(const SetupServices& services, const SetupContext& ctx) {
-    RemoveStaleOemInfsForTargets(services.system, ctx.osKind, ctx.windowsDir.c_str(),
-                                 ctx.targetIds.data(), ctx.targetIds.size(),
-                                 ctx.extraMatchText.c_str());
+    RemoveStaleOemInfs(services.system, ctx.osKind, ctx.windowsDir.c_str(), ctx.targetIds.data(),
+                       ctx.targetIds.size(), ctx.extraMatchText.c_str());
 }
 
 }  // namespace

@@ -101,8 +101,10 @@ class SystemServices {
     // 0x5C, the backslash, so paths are walked character by character.
     virtual bool IsLeadByte(unsigned char byte) = 0;
     virtual std::string GetCommandLine() = 0;
-    // Starts a program by its command line, shown normally; fire and forget.
-    virtual void StartProgram(const char* commandLine) = 0;
+    // Starts the program at the full path `program` with this command line,
+    // shown normally; fire and forget. Never a program found by a search,
+    // which looks in the program's own folder first.
+    virtual void StartProgram(const char* program, const char* commandLine) = 0;
 
     // The system-wide guard that lets one run of the program work at a time,
     // a named object of the system called `name`. True when this run now

@@ -129,9 +129,8 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
 
 }  // namespace
 
-int RemoveStaleOemInfsForTargets(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                                 const TargetId* ids, std::size_t count,
-                                 const char* extraMatchText) {
+int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
+                       const TargetId* ids, std::size_t count, const char* extraMatchText) {
     StaleMatch match(extraMatchText);
     std::size_t used = 0;
     for (; used < count && !ids[used].vid.empty() && !ids[used].pid.empty(); ++used) {

@@ -16,9 +16,8 @@
 // Case does not matter. A list that begins with an empty entry touches
 // nothing, whatever `extraMatchText` holds. Returns the number of stale INFs
 // found (and deleted).
-int RemoveStaleOemInfsForTargets(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                                 const TargetId* ids, std::size_t count,
-                                 const char* extraMatchText);
+int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
+                       const TargetId* ids, std::size_t count, const char* extraMatchText);
 
 // The companion of an INF path: the path in capitals with ".INF" made ".PNF";
 // false when the name does not end in ".INF".

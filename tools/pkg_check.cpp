@@ -350,7 +350,9 @@ class SystemReadsInfs : public SystemServices {
     bool GetWindowsDirectory(TextBuffer out) override { return m_.system.GetWindowsDirectory(out); }
     bool GetModulePath(TextBuffer out) override { return m_.system.GetModulePath(out); }
     std::string GetCommandLine() override { return m_.system.GetCommandLine(); }
-    void StartProgram(const char* commandLine) override { m_.system.StartProgram(commandLine); }
+    void StartProgram(const char* program, const char* commandLine) override {
+        m_.system.StartProgram(program, commandLine);
+    }
     bool IsLeadByte(unsigned char byte) override { return m_.system.IsLeadByte(byte); }
     bool TakeRunGuard(const char* name) override { return m_.system.TakeRunGuard(name); }
     void ReleaseRunGuard() override { m_.system.ReleaseRunGuard(); }

@@ -174,8 +174,10 @@ bool CSetupDlg::OnSetCursor(WindowHandle window) {
 
 void CSetupDlg::OnLogoClicked() {
     LaunchCommand command;
-    if (BuildLaunchCommand(state_.brand.linkText, &command)) {
-        platform_.system.StartProgram(command.c_str());
+    LauncherPath program;
+    if (BuildLaunchCommand(state_.brand.linkText, &command) &&
+        BuildLauncherPath(ctx_.windowsDir.c_str(), &program)) {
+        platform_.system.StartProgram(program.c_str(), command.c_str());
     }
 }
 

@@ -13,3 +13,9 @@ using LaunchCommand = FixedText<128>;
 // the command (more than 118 bytes): a cut address would open some other
 // page. Only a link this builds is live.
 bool BuildLaunchCommand(const std::string& linkText, LaunchCommand* command);
+
+// The program the command runs: the Windows folder's Explorer by its full
+// path. A search for "Explorer" would look in the program's own folder first,
+// where anyone may have put one. False when the folder is unknown.
+using LauncherPath = FixedText<272>;
+bool BuildLauncherPath(const char* windowsDir, LauncherPath* path);

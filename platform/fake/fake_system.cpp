@@ -333,9 +333,9 @@ std::string FakeSystem::GetCommandLine() {
     return commandLine;
 }
 
-void FakeSystem::StartProgram(const char* commandLine) {
+void FakeSystem::StartProgram(const char* program, const char* commandLine) {
     if (!faults_.Fail(Op::StartProgram)) {
-        started_.push_back(commandLine);
+        started_.push_back(std::string(program) + " " + commandLine);
     }
 }
 

@@ -47,7 +47,7 @@ class FakeSystem : public SystemServices {
 
     std::size_t OpenInfCount() const { return infs_.size(); }
     std::size_t OpenFileCount() const { return openFiles_.size(); }
-    // Command lines of the programs started, in order.
+    // The programs started, in order: the path, a space and the command line.
     const std::vector<std::string>& StartedPrograms() const { return started_; }
     // Every change that took effect, in order.
     const std::vector<Change>& Changes() const { return changes_; }
@@ -80,7 +80,7 @@ class FakeSystem : public SystemServices {
     bool GetModulePath(TextBuffer out) override;
     bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
-    void StartProgram(const char* commandLine) override;
+    void StartProgram(const char* program, const char* commandLine) override;
     bool TakeRunGuard(const char* name) override;
     void ReleaseRunGuard() override;
 

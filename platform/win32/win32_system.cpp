@@ -290,8 +290,20 @@ std::string Win32System::GetCommandLine() {
     return line != nullptr ? std::string(line) : std::string();
 }
 
-void Win32System::StartProgram(const char* commandLine) {
-    WinExec(commandLine, SW_SHOWNORMAL);
+void Win32System::StartProgram(const char* program, const char* commandLine) {
+    // CreateProcess may write into the command line it is given.
+    std::string line = commandLine;
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started;
+    if (CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
 }
 
 bool Win32System::IsLeadByte(unsigned char byte) {

@@ -45,7 +45,7 @@ class Win32System : public SystemServices {
     bool GetModulePath(TextBuffer out) override;
     bool IsLeadByte(unsigned char byte) override;
     std::string GetCommandLine() override;
-    void StartProgram(const char* commandLine) override;
+    void StartProgram(const char* program, const char* commandLine) override;
     bool TakeRunGuard(const char* name) override;
     void ReleaseRunGuard() override;
 
