@@ -390,6 +390,28 @@ def second_start_interactive(c):
 
 
 @case
+def logo_link(c):
+    # A brand whose logo links to its web site: a click runs the Windows
+    # folder's Explorer with the address, never an EXPLORER.EXE beside
+    # Setup.exe. Both are recorders here, the system's loaded as it is.
+    recorder = c.build / "tests" / "e2e" / "recorder.exe"
+
+    def prepare(m):
+        shutil.copy2(c.build / "tests" / "e2e" / "SetupLinked.exe", m.package / "Setup.exe")
+        shutil.copy2(recorder, m.package / "EXPLORER.EXE")
+        shutil.copy2(recorder, m.windows / "explorer.exe")
+
+    steps = ["env WINEDLLOVERRIDES=explorer.exe=n", "run", "yes", "wait-main", "logo",
+             "wait-file C:\\windows\\explorer.exe.txt", "exit", "wait-exit"]
+    (t,) = c.road("win98", [steps], prepare=prepare)
+    c.outcome(t, CANCELLED)
+    c.expect("the command the system ran", t.quoted("file"),
+             [["Explorer http://www.zintovar.example"]])
+    c.check("nothing ran from beside Setup.exe", not (c.m.package / "EXPLORER.EXE.txt").exists())
+    c.changes(added=["explorer.exe.txt"])
+
+
+@case
 def second_start_without_a_window(c):
     # The guard is held by a run with no window to bring forward (a silent
     # run, one on another user's desktop): a start says so in a box of its

@@ -14,6 +14,8 @@
 //   wait-title TEXT   a visible top-level window titled TEXT appears
 //   foreground        print the title of the foreground window
 //   hold PATH         open a file exclusively until the driver ends
+//   env NAME=VALUE    set a variable of the environment the next starts get
+//   wait-file PATH    the file appears; print its content
 //   wait-agreement    the agreement dialog is shown
 //   yes | no          answer the agreement dialog
 //   wait-main         the main dialog is shown
@@ -22,6 +24,7 @@
 //                     or the program ends
 //   wait-progress N   the bar reaches N
 //   click ID          press a button of the main dialog
+//   logo              click the logo of the main dialog
 //   radio ID          click a radio button; it gets its check
 //   enter | exit | escape | close   the key Enter, the Exit button, the key
 //                     Escape or the close box on the main dialog
@@ -51,6 +54,7 @@ constexpr int kStart = 1003;
 constexpr int kProgress = 1004;
 constexpr int kStatus = 1008;
 constexpr int kAboutText = 1010;
+constexpr int kLogo = 1013;
 
 std::string setupPath;
 DWORD deadline = 0;
@@ -318,6 +322,10 @@ bool MainStep(const std::string& word, const std::string& arg) {
             return Fail("the bar stays at " + std::to_string(Progress(main)));
         Line("progress " + std::to_string(Progress(main)));
         return true;
+    } else if (word == "logo") {
+        HWND logo = GetDlgItem(main, kLogo);
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(kLogo, STN_CLICKED), LPARAM(logo));
+        return logo != nullptr || Fail("no logo");
     } else if (word == "click" || word == "radio") {
         return Click(main, std::atoi(arg.c_str()));
     } else if (word == "enter") {
@@ -373,6 +381,26 @@ bool RunStep(const std::string& step) {
                Fail("no window titled " + Quoted(arg));
     } else if (word == "foreground") {
         Line("foreground " + Quoted(TextOf(GetForegroundWindow())));
+        return true;
+    } else if (word == "env") {
+        std::size_t equals = arg.find('=');
+        return (equals != std::string::npos &&
+                SetEnvironmentVariableA(arg.substr(0, equals).c_str(),
+                                        arg.substr(equals + 1).c_str())) ||
+               Fail("cannot set " + arg);
+    } else if (word == "wait-file") {
+        HANDLE file = INVALID_HANDLE_VALUE;
+        if (!WaitFor([&] {
+                file = CreateFileA(arg.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+                return file != INVALID_HANDLE_VALUE;
+            }))
+            return Fail("no file " + arg);
+        char text[1024] = {};
+        DWORD read = 0;
+        ReadFile(file, text, sizeof text - 1, &read, nullptr);
+        CloseHandle(file);
+        Line("file " + Quoted(text));
         return true;
     } else if (word == "hold-guard") {
         // Left open on purpose, as "hold" leaves its file.
