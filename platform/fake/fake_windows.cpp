@@ -41,6 +41,7 @@ bool FakeWindows::DispatchOneMessage() {
             std::function<void()> handler = std::move(it->handler);
             queue_.erase(it);
             handler();
+            clock_.Advance(messageCostMs);
             return true;
         }
     }

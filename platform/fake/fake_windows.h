@@ -84,6 +84,8 @@ class FakeWindows : public WindowServices {
 
     // A window message that becomes due at `atMs` on the virtual clock.
     void Post(std::function<void()> handler, std::uint64_t atMs = 0);
+    // The time on the clock each handled message takes.
+    unsigned messageCostMs = 0;
 
     const std::vector<ShownBox>& Boxes() const { return boxes_; }
     std::uint64_t NowMs() const { return clock_.NowMs(); }
