@@ -584,6 +584,22 @@ TEST(Program, FoldersWhoseLastByteIsABackslashOfADoubleByteCharacter) {
     }
 }
 
+TEST(Program, FilesTheSystemMadeAnewDuringTheRescanStayAndTheirAsideCopiesGo) {
+    for (const char* name : {"USBSTOR.INF", "USBSTOR.PNF"}) {
+        SCOPED_TRACE(name);
+        ProgramRig rig;
+        Silent(kXp)(rig);
+        const std::string path = kInf + std::string(name);
+        rig.m.devices.onReenumerate = [&rig, &path] {
+            rig.m.givenFile(path, "made anew");
+            rig.ShowWizardAt(rig.windows.NowMs() + 1500);
+        };
+        EXPECT_EQ(rig.Run(), 0);
+        EXPECT_EQ(rig.m.files.Read(path), "made anew");
+        EXPECT_EQ(rig.m.files.List(kInf + std::string("USBSTOR.?3S")), std::vector<std::string>{});
+    }
+}
+
 TEST(Program, DevicesThatCouldNotBeLookedAtFailTheUninstallNotTheInstall) {
     // SETUPAPI refuses the set of an enumerator that never created an entry
     // as invalid data, and failures it has no better code for alike.
