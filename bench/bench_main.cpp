@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "bench/store_size.h"
+#include "bench/verdict.h"
 
 std::size_t bench::storeInfs = bench::kMeasuredStoreInfs;
 
@@ -77,15 +78,18 @@ struct Ratio {
     const char* what;       // %zu: the store's size
     const char* numerator;  // ratio = median time of numerator / of denominator
     const char* denominator;
-    enum { kAtMost, kNoGoal } goal;
-    double limit;
+    bench::Goal goal;
 };
 
 const Ratio kRatios[] = {
-    {"cleanup of %zu INFs, 50 ids, one pass / one scan", "BM_CleanupOnePass", "BM_CleanupOneScan",
-     Ratio::kAtMost, 1.5},
-    {"cleanup of %zu INFs, 50 ids, one scan per id (former way) / one scan", "BM_CleanupPerEntry",
-     "BM_CleanupOneScan", Ratio::kNoGoal, 0},
+    {"cleanup of %zu INFs, 50 ids, one pass / one scan",
+     "BM_CleanupOnePass",
+     "BM_CleanupOneScan",
+     {bench::Goal::kAtMost, 1.5}},
+    {"cleanup of %zu INFs, 50 ids, one scan per id (former way) / one scan",
+     "BM_CleanupPerEntry",
+     "BM_CleanupOneScan",
+     {bench::Goal::kNone, 0}},
 };
 
 bool HasFlag(const std::vector<char*>& args, const char* flag) {
@@ -134,7 +138,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    bool missed = false;
+    std::vector<bench::Verdict> verdicts;
     bool unmeasured = reporter.Failed();
     std::printf("\n%-72s %9s  %-8s %s\n", "ratio (median CPU times of this run)", "value", "goal",
                 "");
@@ -152,17 +156,15 @@ int main(int argc, char** argv) {
         }
         double value = top / bottom;
         char goal[32] = "";
-        const char* verdict = "";
-        if (ratio.goal == Ratio::kAtMost) {
-            std::snprintf(goal, sizeof goal, "<= %.3g", ratio.limit);
-            verdict = smoke ? "(not judged)" : value <= ratio.limit ? "met" : "missed";
-            missed = missed || (!smoke && value > ratio.limit);
+        if (ratio.goal.kind == bench::Goal::kAtMost) {
+            std::snprintf(goal, sizeof goal, "<= %.3g", ratio.goal.limit);
         }
-        std::printf("%-72s %9.3f  %-8s %s\n", what, value, goal, verdict);
+        verdicts.push_back(bench::Judge(ratio.goal, value, smoke));
+        std::printf("%-72s %9.3f  %-8s %s\n", what, value, goal,
+                    bench::VerdictText(verdicts.back()));
     }
     if (unmeasured) {
         std::printf("a benchmark failed or did not run\n");
-        return 2;
     }
-    return missed ? 1 : 0;
+    return bench::ExitStatus(verdicts, unmeasured);
 }

@@ -2,7 +2,8 @@
 """Draws the program's artwork and writes it as Windows resource files.
 
   logo.bmp     bitmap 138: 89 x 56, 16 colours, the logo over the side picture
-  side.bmp     bitmap 141: 116 x 256, 256 colours, the side picture
+  side.bmp     bitmap 141: 116 x 256, the colours it uses, the side picture,
+               run-length encoded (BI_RLE8)
   program.ico  icon 128: 32 x 32, 16 colours
   hand.cur     cursor 139: 32 x 32, two colours, a pointing hand, hot spot 0,0
 
@@ -269,19 +270,82 @@ def pack_rows(rows, bits):
     return bytes(out)
 
 
-def info_header(width, height, bits, image_size, colours_used):
-    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, image_size, 0, 0,
-                       colours_used, 0)
+BI_RGB, BI_RLE8 = 0, 1
+
+
+def info_header(width, height, bits, image_size, colours_used, compression=BI_RGB):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, image_size, 0,
+                       0, colours_used, 0)
 
 
 def palette_bytes(palette):
     return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
 
 
-def bmp_bytes(canvas, palette, bits):
-    pixels = pack_rows(canvas.rows, bits)
+def used_colours(canvas, palette):
+    """The rows and the palette cut down to the colours the rows use, each
+    once, in the order of their first index."""
+    index_of, kept = {}, []
+    for old in sorted({value for row in canvas.rows for value in row}):
+        colour = palette[old]
+        if colour not in index_of:
+            index_of[colour] = len(kept)
+            kept.append(colour)
+    return [[index_of[palette[value]] for value in row] for row in canvas.rows], kept
+
+
+def rle8_line(row):
+    """One line in the fewest bytes, then the fewest runs: encoded runs
+    (count, index) and absolute runs (0, count of 3 to 255, the indices, a pad
+    byte to an even length)."""
+    n = len(row)
+    best = [(0, 0)] * (n + 1)  # (bytes, runs) for row[i:]
+    step = [None] * (n + 1)
+    for i in range(n - 1, -1, -1):
+        best[i] = None
+        same = 0
+        for count in range(1, min(255, n - i) + 1):
+            if row[i + count - 1] == row[i]:
+                same += 1
+            rest_bytes, rest_runs = best[i + count]
+            candidates = []
+            if same == count:
+                candidates.append(((2 + rest_bytes, 1 + rest_runs), "run"))
+            if count >= 3:
+                candidates.append(((2 + count + count % 2 + rest_bytes, 1 + rest_runs),
+                                   "absolute"))
+            for cost, kind in candidates:
+                if best[i] is None or cost < best[i]:
+                    best[i], step[i] = cost, (kind, count)
+    out = bytearray()
+    i = 0
+    while i < n:
+        kind, count = step[i]
+        if kind == "run":
+            out += bytes((count, row[i]))
+        else:
+            out += bytes((0, count)) + bytes(row[i:i + count]) + b"\0" * (count % 2)
+        i += count
+    return bytes(out)
+
+
+def rle8_bytes(rows):
+    """Bottom-up lines, each ended by 00 00, and the bitmap ended by 00 01."""
+    return b"".join(rle8_line(row) + b"\0\0" for row in reversed(rows)) + b"\0\1"
+
+
+def bmp_bytes(canvas, palette, bits, rle8=False):
+    if rle8:
+        rows, palette = used_colours(canvas, palette)
+        pixels, compression = rle8_bytes(rows), BI_RLE8
+    else:
+        pixels, compression = pack_rows(canvas.rows, bits), BI_RGB
     colours = palette_bytes(palette)
-    header = info_header(canvas.width, canvas.height, bits, len(pixels), len(palette))
+    # Both sizes always set: some readers refuse an RLE bitmap whose
+    # biSizeImage is 0, and a display driver of the time crashed on
+    # compressed bitmaps whose biClrUsed was 0.
+    header = info_header(canvas.width, canvas.height, bits, len(pixels), len(palette),
+                         compression)
     offset = 14 + len(header) + len(colours)
     file_header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     return file_header + header + colours + pixels
@@ -332,8 +396,9 @@ def main():
     logo, logo_palette = draw_logo()
     side, side_colours = draw_side()
     outputs = {
+        # Uncompressed: LR_LOADTRANSPARENT reads the logo's first pixel.
         "logo.bmp": bmp_bytes(logo, logo_palette, 4),
-        "side.bmp": bmp_bytes(side, side_colours, 8),
+        "side.bmp": bmp_bytes(side, side_colours, 8, rle8=True),
         "program.ico": icon_bytes(),
         "hand.cur": cursor_bytes(),
     }
