@@ -441,6 +441,27 @@ def install_failure(c):
     c.changes(files={"system32/drivers/NIMBLE.SYS": OLD_IMAGE})
 
 
+def unreadable_image(kind, steps, installed, message, c):
+    # The package's driver image cannot be read (another program holds it open,
+    # as a floppy with a bad sector fails): the install ends before anything is
+    # removed, and the earlier installation is there byte for byte.
+    prepare = old_installation(OLD_DEVICES, OTHER_PATH, [(p, d, True) for p, d in installed.items()])
+    (t,) = c.road(kind, [["hold C:\\NIMBLE\\NIMBLE.SY_"] + steps], prepare=prepare)
+    c.outcome(t, FAILED, message)
+    c.changes(files=installed)
+
+
+CASES["update_with_unreadable_image"] = functools.partial(
+    unreadable_image, "win98", INSTALL,
+    {"inf/other/NIMBLE.INF": STALE_INF, "inf/other/NIMBLE.PNF": b"precompiled",
+     "system/iosubsys/NIMBLE.PDR": b"old port driver", "system32/drivers/NIMBLE.SYS": OLD_IMAGE},
+    EN[112])
+CASES["winxp_silent_update_with_unreadable_image"] = functools.partial(
+    unreadable_image, "winxp", ["run /S", "yes", "wait-exit"],
+    {"inf/oemNIMBLE.INF": STALE_INF, "inf/oemNIMBLE.PNF": b"precompiled",
+     "system32/drivers/NIMBLE.SYS": OLD_IMAGE}, None)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", help="the build folder; by default build/win32, or"
