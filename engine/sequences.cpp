@@ -39,50 +39,72 @@ void RemoveStaleInfs(const SetupServices& services, const SetupContext& ctx) {
                        ctx.targetIds.size(), ctx.extraMatchText.c_str());
 }
 
-}  // namespace
-
-bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int from, int to) {
+// The removal steps; with an install, the files it replaces are set aside
+// instead of deleted, and a failure to do so stops the removal.
+bool RemoveDriverFor(const SetupServices& services, const SetupContext& ctx, int from, int to,
+                     DriverInstall* install) {
     SetupChannel& channel = services.channel;
     channel.SetStatus(IDS_REMOVING);
     channel.SetProgress(ProgressAt(from, to, 10));
     bool devicesGone = RemoveDeviceEntries(services, ctx);
     channel.PumpMessages(200);
     channel.SetProgress(ProgressAt(from, to, 60));
-    RemoveStaleInfs(services, ctx);
-    bool imageGone = DeleteDriverImage(services.system, PackageOf(ctx));
+    bool imageGone = false;
+    if (install == nullptr || install->SetAsideEarlierFiles()) {
+        RemoveStaleInfs(services, ctx);
+        imageGone = install != nullptr || DeleteDriverImage(services.system, PackageOf(ctx));
+    }
     channel.PumpMessages(200);
     channel.SetProgress(ProgressAt(from, to, 100));
     return devicesGone && imageGone;
 }
 
+}  // namespace
+
+bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int from, int to) {
+    return RemoveDriverFor(services, ctx, from, to, nullptr);
+}
+
 bool RunInstall(const SetupServices& services, const SetupContext& ctx) {
     SetupChannel& channel = services.channel;
     DriverPackage pkg = PackageOf(ctx);
+    RecoverInterruptedInstall(services.system, pkg);
+    // Every file is staged before anything is removed, so install and update
+    // are one sequence and a failure leaves the earlier driver.
+    DriverInstall install(services.system, pkg, ctx.infOnlyMode != 0);
+    if (!install.Stage()) {
+        return false;
+    }
     bool copied;
-    // What an earlier installation left goes first, so install and update are
-    // one sequence. Its outcome does not decide the install's.
     if (ctx.infOnlyMode != 0) {
-        RemoveDriver(services, ctx, 0, 30);
-        copied = CopyInfOnly(services.system, pkg);
+        RemoveDriverFor(services, ctx, 0, 30, &install);
+        copied = install.CopyInfOnly();
     } else {
-        RemoveDriver(services, ctx, 0, 10);
+        RemoveDriverFor(services, ctx, 0, 10, &install);
         channel.PumpMessages(3000);
         channel.SetProgress(15);
-        copied = InstallDriverFiles(services.system, channel, pkg, 15, 30);
+        copied = install.InstallDriverFiles(channel, 15, 30);
     }
     channel.SetProgress(100);
     return copied;
 }
 
 bool RunUninstall(const SetupServices& services, const SetupContext& ctx) {
+    RecoverInterruptedInstall(services.system, PackageOf(ctx));
     return RemoveDriver(services, ctx, 0, 100);
 }
 
 bool RunSilentInstall(const SetupServices& services, const SetupContext& ctx) {
-    RemoveDriver(services, ctx, 0, 25);
+    DriverPackage pkg = PackageOf(ctx);
+    RecoverInterruptedInstall(services.system, pkg);
+    DriverInstall install(services.system, pkg, false);
+    if (!install.Stage()) {
+        return false;
+    }
+    RemoveDriverFor(services, ctx, 0, 25, &install);
     // A plain wait: nothing of the dialog runs before the copying.
     services.windows.Sleep(3000);
-    bool copied = InstallDriverFiles(services.system, services.channel, PackageOf(ctx), 25, 50);
+    bool copied = install.InstallDriverFiles(services.channel, 25, 50);
     RescanHardware(services, ctx.osKind, ctx.windowsDir.c_str(), ctx.deviceDescription.c_str(), 50,
                    100);
     return copied;

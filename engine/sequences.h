@@ -19,14 +19,14 @@ constexpr int kMaxRemovalSweeps = 32;
 bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int from, int to);
 
 // Install or update: the short install (the floppy INF alone) when
-// infOnlyMode is 1, the full install otherwise. True when every copy
-// succeeded.
+// infOnlyMode is 1, the full install otherwise. True when every file is in
+// place; otherwise the files it would have replaced are as they were.
 bool RunInstall(const SetupServices& services, const SetupContext& ctx);
 
 // True when the image is gone and no device entry of the disk is left.
 bool RunUninstall(const SetupServices& services, const SetupContext& ctx);
 
 // The install without questions, ending with a rescan of the hardware; on
-// every Windows kind, always the full install. True when every copy
-// succeeded; the rescan's own result does not count.
+// every Windows kind, always the full install. True when every file is in
+// place; the rescan's own result does not count.
 bool RunSilentInstall(const SetupServices& services, const SetupContext& ctx);

@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "store/inf_edit.h"
 #include "store/other_device_path.h"
+#include "store/stale_inf_cleanup.h"
 
 namespace {
 
@@ -23,96 +24,183 @@ void MarkInstalled(StorePath* path, char mark) {
     }
 }
 
-bool SourcePath(const DriverPackage& pkg, const char* name, StorePath* out) {
-    return JoinPath(pkg.sourceDir, name, out);
+enum class DriverFile { MainInf, FloppyInf, PortDriver, Image };
+constexpr DriverFile kEveryDriverFile[] = {DriverFile::MainInf, DriverFile::FloppyInf,
+                                           DriverFile::PortDriver, DriverFile::Image};
+
+// Where a file of the package goes: a folder of the Windows directory, and
+// the name in it.
+struct Placement {
+    const char* folder;
+    const char* prefix;
+    const char* name;
+    char mark;    // the installed name's last character; 0 keeps the name
+    char letter;  // names the file's temporary copies
+};
+
+Placement PlacementOf(const DriverPackage& pkg, DriverFile file) {
+    bool ninetyEight = WindowsNinetyEightFamily(pkg);
+    const char* infFolder = ninetyEight ? "\\inf\\other" : "\\inf";
+    const char* infPrefix = ninetyEight ? "" : "oem";
+    switch (file) {
+        case DriverFile::MainInf:
+            return {infFolder, infPrefix, pkg.mainInfName, kInstalledInfMark, 'I'};
+        case DriverFile::FloppyInf:
+            return {infFolder, infPrefix, pkg.floppyInfName, kInstalledInfMark, 'F'};
+        case DriverFile::PortDriver:
+            return {"\\system\\iosubsys", "", pkg.pdrFileName, '\0', 'P'};
+        case DriverFile::Image:
+            break;
+    }
+    return {"\\system32\\drivers", "", pkg.sysFileName, kInstalledImageMark, 'S'};
 }
 
-// Copies an INF of the package into the INF store under its installed name.
-bool InstallInf(SystemServices& sys, const DriverPackage& pkg, const char* infName,
-                StorePath* destination) {
-    if (WindowsNinetyEightFamily(pkg)) {
-        SetOtherDevicePath(sys, pkg.windowsDir);
+bool TargetOf(const DriverPackage& pkg, const Placement& at, StorePath* out) {
+    if (!Concat(out, {pkg.windowsDir, at.folder, "\\", at.prefix, at.name})) {
+        return false;
     }
-    StorePath source;
-    return InfDestination(pkg, infName, destination) && SourcePath(pkg, infName, &source) &&
-           GuardedCopy(sys, source.c_str(), destination->c_str());
+    if (at.mark != '\0') {
+        MarkInstalled(out, at.mark);
+    }
+    return true;
+}
+
+// The temporary names, 8.3 and beside the target: "~SETUP" and the file's
+// letter, ".3SN" for the staged copy and ".3SO" for the one set aside. No
+// package file is installed under them (an installed name ends in F, S or
+// the port driver's own name) and Windows keeps none of its files so.
+bool SwapFileOf(const DriverPackage& pkg, DriverFile file, SwapFile* out) {
+    Placement at = PlacementOf(pkg, file);
+    const char letter[2] = {at.letter, '\0'};
+    return JoinPath(pkg.sourceDir, at.name, &out->source) && TargetOf(pkg, at, &out->target) &&
+           Concat(&out->staged, {pkg.windowsDir, at.folder, "\\~SETUP", letter, ".3SN"}) &&
+           Concat(&out->aside, {pkg.windowsDir, at.folder, "\\~SETUP", letter, ".3SO"});
+}
+
+bool UsedOn(const DriverPackage& pkg, DriverFile file) {
+    return file != DriverFile::PortDriver || WindowsNinetyEightFamily(pkg);
 }
 
 }  // namespace
 
 bool InfDestination(const DriverPackage& pkg, const char* infName, StorePath* out) {
-    bool fits = WindowsNinetyEightFamily(pkg)
-                    ? Concat(out, {pkg.windowsDir, "\\inf\\other\\", infName})
-                    : Concat(out, {pkg.windowsDir, "\\inf\\oem", infName});
-    if (fits) {
-        MarkInstalled(out, kInstalledInfMark);
-    }
-    return fits;
+    Placement at = PlacementOf(pkg, DriverFile::MainInf);
+    at.name = infName;
+    return TargetOf(pkg, at, out);
 }
 
 bool DriverImageDestination(const DriverPackage& pkg, StorePath* out) {
-    if (!Concat(out, {pkg.windowsDir, "\\system32\\drivers\\", pkg.sysFileName})) {
+    return TargetOf(pkg, PlacementOf(pkg, DriverFile::Image), out);
+}
+
+void RecoverInterruptedInstall(SystemServices& sys, const DriverPackage& pkg) {
+    for (DriverFile file : kEveryDriverFile) {
+        SwapFile paths;
+        if (UsedOn(pkg, file) && SwapFileOf(pkg, file, &paths)) {
+            RecoverLeftovers(sys, paths);
+        }
+    }
+}
+
+DriverInstall::DriverInstall(SystemServices& sys, const DriverPackage& pkg, bool shortInstall)
+    : sys_(sys), pkg_(pkg), shortInstall_(shortInstall), swap_(sys) {
+    auto add = [this](DriverFile file) {
+        SwapFile paths;
+        fits_ = SwapFileOf(pkg_, file, &paths) && fits_;
+        return swap_.Add(paths);
+    };
+    inf_ = add(shortInstall ? DriverFile::FloppyInf : DriverFile::MainInf);
+    if (!shortInstall) {
+        if (UsedOn(pkg, DriverFile::PortDriver)) {
+            portDriver_ = add(DriverFile::PortDriver);
+        }
+        image_ = add(DriverFile::Image);
+    }
+}
+
+bool DriverInstall::Stage() {
+    if (!fits_) {
         return false;
     }
-    MarkInstalled(out, kInstalledImageMark);
+    if (WindowsNinetyEightFamily(pkg_)) {
+        CreateOtherInfFolder(sys_, pkg_.windowsDir);
+    }
+    for (std::size_t file : {inf_, portDriver_, image_}) {
+        if (file == FileSwap::kMaxFiles) {
+            continue;
+        }
+        if (!swap_.Stage(file)) {
+            return false;
+        }
+        if (file == inf_ && !shortInstall_) {
+            // The installed INF no longer copies files by itself; the short
+            // install's INF goes in byte for byte.
+            DisableInfCopyFiles(sys_, swap_.File(file).staged.c_str(), pkg_.installSection);
+        }
+    }
     return true;
 }
 
-bool GuardedCopy(SystemServices& sys, const char* from, const char* to) {
-    sys.SetFileAttributes(to, kFileAttributeNormal);
-    bool copied = sys.CopyFile(from, to);
-    // Whatever marks the package's file had, the installed one has none.
-    sys.SetFileAttributes(to, kFileAttributeNormal);
-    return copied;
+bool DriverInstall::SetAsideEarlierFiles() {
+    return swap_.SetAside(inf_) && (image_ == FileSwap::kMaxFiles || swap_.SetAside(image_));
 }
 
-bool InstallDriverFiles(SystemServices& sys, SetupChannel& channel, const DriverPackage& pkg,
-                        int from, int to) {
+bool DriverInstall::InstallDriverFiles(SetupChannel& channel, int from, int to) {
     channel.SetStatus(IDS_INSTALLING);
     channel.SetProgress(ProgressAt(from, to, 20));
     channel.PumpMessages(200);
-
-    StorePath inf;
-    bool allCopied = InstallInf(sys, pkg, pkg.mainInfName, &inf);
-    if (!inf.empty()) {
-        DisableInfCopyFiles(sys, inf.c_str(), pkg.installSection);
-    }
+    swap_.PutInPlace(inf_);
     channel.SetProgress(ProgressAt(from, to, 40));
-
-    if (WindowsNinetyEightFamily(pkg)) {
+    if (portDriver_ != FileSwap::kMaxFiles) {
         channel.PumpMessages(200);
         channel.SetProgress(ProgressAt(from, to, 60));
-        StorePath source;
-        StorePath portDriver;
-        allCopied =
-            SourcePath(pkg, pkg.pdrFileName, &source) &&
-            Concat(&portDriver, {pkg.windowsDir, "\\system\\iosubsys\\", pkg.pdrFileName}) &&
-            GuardedCopy(sys, source.c_str(), portDriver.c_str()) && allCopied;
-        // The driver database is rebuilt by the system and would otherwise
-        // keep pointing at the old driver.
-        for (const char* database : {"\\inf\\DRVIDX.BIN", "\\inf\\DRVDATA.BIN"}) {
-            StorePath path;
-            if (Concat(&path, {pkg.windowsDir, database})) {
-                sys.DeleteFile(path.c_str());
-            }
-        }
+        swap_.PutInPlace(portDriver_);
     }
-
     channel.PumpMessages(200);
     channel.SetProgress(ProgressAt(from, to, 80));
-    StorePath source;
-    StorePath image;
-    allCopied = SourcePath(pkg, pkg.sysFileName, &source) && DriverImageDestination(pkg, &image) &&
-                GuardedCopy(sys, source.c_str(), image.c_str()) && allCopied;
-
+    swap_.PutInPlace(image_);
+    bool done = Commit();
     channel.PumpMessages(200);
     channel.SetProgress(ProgressAt(from, to, 100));
-    return allCopied;
+    return done;
 }
 
-bool CopyInfOnly(SystemServices& sys, const DriverPackage& pkg) {
-    StorePath inf;
-    return InstallInf(sys, pkg, pkg.floppyInfName, &inf);
+bool DriverInstall::CopyInfOnly() {
+    swap_.PutInPlace(inf_);
+    return Commit();
+}
+
+bool DriverInstall::Commit() {
+    bool earlierInf = swap_.WasSetAside(inf_);
+    if (!swap_.Finish()) {
+        return false;
+    }
+    StorePath companion;
+    if (earlierInf && CompanionPnfPath(swap_.File(inf_).target.c_str(), &companion)) {
+        // Precompiled from the INF just replaced.
+        DeleteWithAttributesCleared(sys_, companion.c_str());
+    }
+    if (shortInstall_) {
+        // It puts no image in place; the earlier one goes only now, so that a
+        // failure leaves it.
+        DeleteDriverImage(sys_, pkg_);
+    }
+    if (WindowsNinetyEightFamily(pkg_)) {
+        if (!shortInstall_) {
+            // The driver database is rebuilt by the system and would otherwise
+            // keep pointing at the old driver.
+            for (const char* database : {"\\inf\\DRVIDX.BIN", "\\inf\\DRVDATA.BIN"}) {
+                StorePath path;
+                if (Concat(&path, {pkg_.windowsDir, database})) {
+                    sys_.DeleteFile(path.c_str());
+                }
+            }
+        }
+        SetOtherDevicePath(sys_, pkg_.windowsDir);
+    }
+    // A delete that failed above gets a second chance.
+    RecoverInterruptedInstall(sys_, pkg_);
+    return true;
 }
 
 bool DeleteDriverImage(SystemServices& sys, const DriverPackage& pkg) {

@@ -1,11 +1,14 @@
 // Puts the package's INF, port driver and driver image where Windows looks for
 // them, under their installed names, and deletes the installed image again.
+// An install stages its files before the removal steps and swaps them in
+// after them (store/file_swap.h), so that a failure leaves the earlier driver.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/setup_channel.h"
 #include "platform/system_services.h"
+#include "store/file_swap.h"
 #include "store/store_paths.h"
 
 // What the file steps need to know of the package and the machine.
@@ -31,15 +34,45 @@ bool InfDestination(const DriverPackage& pkg, const char* infName, StorePath* ou
 // SYSTEM32\DRIVERS\<image name with "S">.
 bool DriverImageDestination(const DriverPackage& pkg, StorePath* out);
 
-// Clears the destination's attributes, copies over it and clears them again.
-// True when the copy itself succeeded.
-bool GuardedCopy(SystemServices& sys, const char* from, const char* to);
+// The files of one install, staged before anything is removed: the full
+// install's INF (its CopyFiles entry disabled), port driver (on the Windows
+// 98 family) and image, or the short install's floppy INF alone.
+class DriverInstall {
+  public:
+    DriverInstall(SystemServices& sys, const DriverPackage& pkg, bool shortInstall);
 
-// The full install's copying, moving the bar from `from` to `to`. True when
-// every copy it made succeeded.
-bool InstallDriverFiles(SystemServices& sys, SetupChannel& channel, const DriverPackage& pkg,
-                        int from, int to);
-// The short install: the floppy INF into the INF store, byte for byte.
-bool CopyInfOnly(SystemServices& sys, const DriverPackage& pkg);
+    // False, with nothing on the machine changed, when a file could not be
+    // staged.
+    bool Stage();
+    // The removal steps' part: the INF and the image that the install
+    // replaces are set aside instead of being deleted (the short install
+    // deletes the image once its INF is in place). False once a step of
+    // the install has failed; the removal then stops.
+    bool SetAsideEarlierFiles();
+
+    // The full install's swap, moving the bar from `from` to `to`, and the
+    // short install's. True when every file is in place; otherwise the
+    // earlier files are back.
+    bool InstallDriverFiles(SetupChannel& channel, int from, int to);
+    bool CopyInfOnly();
+
+  private:
+    bool Commit();
+
+    SystemServices& sys_;
+    DriverPackage pkg_;
+    bool shortInstall_;
+    bool fits_ = true;  // every path fits its buffer
+    FileSwap swap_;
+    std::size_t inf_ = 0;
+    std::size_t portDriver_ = FileSwap::kMaxFiles;
+    std::size_t image_ = FileSwap::kMaxFiles;
+};
+
+// Puts back or deletes what a run cut short left of any install on this
+// Windows kind. Every run begins with it, and an install that succeeded ends
+// with it.
+void RecoverInterruptedInstall(SystemServices& sys, const DriverPackage& pkg);
+
 // True when the installed driver image is gone afterwards (absent counts).
 bool DeleteDriverImage(SystemServices& sys, const DriverPackage& pkg);

@@ -3,6 +3,8 @@
 
 #include "platform/system_services.h"
 
-// Creates WINDOWS\INF\OTHER and sets the registry value "OtherDevicePath" to
-// it. Returns the registry status (0 on success).
+// Creates WINDOWS\INF\OTHER; an existing folder is fine.
+void CreateOtherInfFolder(SystemServices& sys, const char* windowsDir);
+// Sets the registry value "OtherDevicePath" to WINDOWS\INF\OTHER. Returns the
+// registry status (0 on success).
 long SetOtherDevicePath(SystemServices& sys, const char* windowsDir);

@@ -6,6 +6,7 @@
 
 #include "platform/inf_file.h"
 #include "platform/os_kind.h"
+#include "store/file_swap.h"
 
 namespace {
 
@@ -89,11 +90,6 @@ bool DescribesDisk(SystemServices& sys, InfFile& inf, const StaleMatch& match) {
     return false;
 }
 
-void DeleteWithAttributesCleared(SystemServices& sys, const char* path) {
-    sys.SetFileAttributes(path, kFileAttributeNormal);
-    sys.DeleteFile(path);
-}
-
 // One scan of the store; each INF is read once, whatever the number of pairs.
 int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
                        const StaleMatch& match) {
@@ -117,11 +113,13 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
             continue;
         }
         inf.Close();
-        DeleteWithAttributesCleared(sys, path.c_str());
+        // The companion first: a run cut short between the two leaves the
+        // INF, which the next run finds again.
         StorePath companion;
         if (CompanionPnfPath(path.c_str(), &companion)) {
             DeleteWithAttributesCleared(sys, companion.c_str());
         }
+        DeleteWithAttributesCleared(sys, path.c_str());
         ++stale;
     }
     return stale;

@@ -29,6 +29,11 @@ class FakeDevices : public DeviceServices {
     // Machine state that tests choose.
     void Add(const FakeDevice& device);
     void Clear() { tree_.clear(); }
+    // The entries of another machine's tree, as they stand.
+    void CopyTreeFrom(const FakeDevices& other) {
+        tree_ = other.tree_;
+        nextSerial_ = other.nextSerial_;
+    }
     // Runs after each removal that succeeded: the system may create a fresh
     // entry for a disk that is still plugged in.
     std::function<void(const FakeDevice& removed)> onRemove;

@@ -132,6 +132,8 @@ void Faults::Clear() {
     alwaysFailing_.clear();
     failFrom_ = kNever;
     failOnlyOne_ = true;
+    cutAfter_ = kNever;
+    cut_ = false;
     log_.clear();
     injected_ = 0;
 }
@@ -139,6 +141,17 @@ void Faults::Clear() {
 bool Faults::Fail(Op op) {
     std::size_t sequence = log_.size();
     log_.push_back(op);
+    if (cutAfter_ != kNever && sequence > cutAfter_) {
+        // A handle is released from a destructor, which must not throw; the
+        // release changes nothing that outlives the run, so the next call
+        // stops it. Calls on the way out fail quietly.
+        bool release = op == Op::CloseFile || op == Op::CloseInf || op == Op::CloseDeviceSet;
+        if (!cut_ && !release) {
+            cut_ = true;
+            throw PowerCut{};
+        }
+        return true;
+    }
     bool fail = alwaysFailing_.count(op) != 0;
     if (failFrom_ != kNever) {
         fail = fail || (failOnlyOne_ ? sequence == failFrom_ : sequence >= failFrom_);

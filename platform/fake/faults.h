@@ -73,6 +73,9 @@ enum class Op {
 
 const char* OpName(Op op);
 
+// Thrown by the first call after a cut: the run stops dead, as at a power cut.
+struct PowerCut {};
+
 class Faults {
   public:
     // Every call of this operation fails.
@@ -83,6 +86,9 @@ class Faults {
         failFrom_ = sequence;
         failOnlyOne_ = !andLater;
     }
+    // Every call after the one with this sequence number fails, and the
+    // first of them throws PowerCut: nothing after the cut has any effect.
+    void CutAfter(std::size_t sequence) { cutAfter_ = sequence; }
     void Clear();
 
     // Records the call; true when it must fail.
@@ -96,6 +102,8 @@ class Faults {
     std::set<Op> alwaysFailing_;
     std::size_t failFrom_ = kNever;
     bool failOnlyOne_ = true;
+    std::size_t cutAfter_ = kNever;
+    bool cut_ = false;
     std::vector<Op> log_;
     std::size_t injected_ = 0;
 };

@@ -469,14 +469,33 @@ def package_unusable(c):
 
 @case
 def install_failure(c):
-    # Another program holds the installed image open: the copy over it fails.
+    # Another program holds the installed image open: it cannot be set aside,
+    # so nothing is put in place, and the staged copies go again.
     (t,) = c.road("win98", [["hold C:\\windows\\system32\\drivers\\NIMBLE.SYS"] + INSTALL],
                   prepare=lambda m: m.put("system32/drivers/NIMBLE.SYS", OLD_IMAGE))
     c.outcome(t, FAILED, EN[112])
-    # The rest of the install is done; the old image is kept whole.
-    c.changes(added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR"],
-              removed=["inf/DRVIDX.BIN", "inf/DRVDATA.BIN"], path=OTHER_PATH,
-              files={"system32/drivers/NIMBLE.SYS": OLD_IMAGE})
+    c.changes(files={"system32/drivers/NIMBLE.SYS": OLD_IMAGE})
+
+
+def unreadable_image(kind, steps, installed, message, c):
+    # The package's driver image cannot be read (another program holds it open,
+    # as a floppy with a bad sector fails): the install ends before anything is
+    # removed, and the earlier installation is there byte for byte.
+    prepare = old_installation(OLD_DEVICES, OTHER_PATH, [(p, d, True) for p, d in installed.items()])
+    (t,) = c.road(kind, [["hold C:\\NIMBLE\\NIMBLE.SY_"] + steps], prepare=prepare)
+    c.outcome(t, FAILED, message)
+    c.changes(files=installed)
+
+
+CASES["update_with_unreadable_image"] = functools.partial(
+    unreadable_image, "win98", INSTALL,
+    {"inf/other/NIMBLE.INF": STALE_INF, "inf/other/NIMBLE.PNF": b"precompiled",
+     "system/iosubsys/NIMBLE.PDR": b"old port driver", "system32/drivers/NIMBLE.SYS": OLD_IMAGE},
+    EN[112])
+CASES["winxp_silent_update_with_unreadable_image"] = functools.partial(
+    unreadable_image, "winxp", ["run /S", "yes", "wait-exit"],
+    {"inf/oemNIMBLE.INF": STALE_INF, "inf/oemNIMBLE.PNF": b"precompiled",
+     "system32/drivers/NIMBLE.SYS": OLD_IMAGE}, None)
 
 
 def main():

@@ -2,14 +2,19 @@
 // more for each platform call it made (that call failing, and it with every
 // later one failing) and once with the disk full. The whole program runs, as
 // a user starts it; after each run it has changed only what it may, the
-// machine is whole and its exit code honest.
+// machine holds the earlier installation or the new one and its exit code is
+// honest. Each install road is also cut short after each of its calls, and
+// started again on what the cut left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <iostream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,6 +123,14 @@ struct Rig {
                 m.files.Put(Pnf(kWin + f.path), "pnf", fake::kAttrReadOnly);
             }
         }
+        // The earlier installation's own INF where the road installs its INF.
+        m.files.Put(
+            InfTarget(),
+            "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\nA=I," +
+                std::string(ShortKind() ? "USB\\VID_F1A5&PID_D15F" : "USB\\VID_F1A5&PID_D15C") +
+                "\r\n; the earlier driver\r\n",
+            fake::kAttrReadOnly);
+        m.files.Put(Pnf(InfTarget()), "earlier pnf", fake::kAttrReadOnly);
         for (std::size_t i = 0; i < sizeof kDevices / sizeof *kDevices; ++i) {
             m.givenDevice(i < 4 ? kUsbClassGuid : kHdcClassGuid, kDevices[i], i % 2 == 0);
         }
@@ -176,14 +189,17 @@ struct Rig {
                (change.kind != fake::Change::Rename || inFolders(change.source));
     }
 
+    bool ShortInstall() const { return road == Road::Install && ShortKind(); }
+    std::string InfTarget() const {
+        std::string infAt = kWin + (osKind < OsKind::kWin2000 ? "INF\\OTHER\\" : "INF\\OEM") +
+                            (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.INF");
+        return infAt;
+    }
     // The installed INF: the full install turns off the first CopyFiles behind
     // its install section, the short one copies the floppy INF as it is.
     std::string InstalledInf(std::string* source, std::string* edited) const {
-        bool shortInstall = road == Road::Install && ShortKind();
-        std::string inf = shortInstall ? "NIMBLEFD.INF" : "NIMBLE.IN_";
-        std::string infAt = kWin + (osKind < OsKind::kWin2000 ? "INF\\OTHER\\" : "INF\\OEM") + inf;
-        infAt.back() = 'F';
-        *source = *edited = before.at(Key(kPkg + inf));
+        std::string infAt = InfTarget();
+        *source = *edited = before.at(Key(kPkg + (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.IN_")));
         std::size_t copyFiles = source->find("CopyFiles", source->find("[NimbleDisk]"));
         if (!ShortKind()) {
             edited->insert(copyFiles, ";");
@@ -212,9 +228,8 @@ struct Rig {
             return out +
                    (changed ? "ended with " + std::to_string(exitCode) + " after changes; " : "");
         }
-        bool shortInstall = road == Road::Install && ShortKind();
         bool mayDeleteDatabase =
-            !shortInstall && road != Road::Uninstall && osKind < OsKind::kWin2000;
+            !ShortInstall() && road != Road::Uninstall && osKind < OsKind::kWin2000;
         for (const auto& f : kEarlier) {
             std::string path = kWin + f.path, aside = kWin + f.text;
             bool back = Kept(path) && !m.files.Exists(aside);
@@ -225,27 +240,155 @@ struct Rig {
             out += foreign && !(Kept(path) && Kept(Pnf(path))) ? "changed " + path + "; " : "";
             out += f.role == 'Y' && !back && !deleted && !keptAside ? path + " is not back; " : "";
         }
-        std::string image = kWin + "SYSTEM32\\DRIVERS\\NIMBLE.SYS";
         std::vector<std::string> ids = m.devices.InstanceIds();
         if (road == Road::Uninstall) {
+            std::string image = kWin + "SYSTEM32\\DRIVERS\\NIMBLE.SYS";
             bool left =
                 m.files.Exists(image) ||
                 std::any_of(ids.begin(), ids.end(), [this](auto& id) { return OfTheDisk(id); });
             return out + (exitCode == 0 && left ? "complete, the driver left; " : "");
         }
+        bool fresh = NewInstallationWhole();
+        if (fresh != (exitCode == 0)) {
+            out += fresh ? "failed although every file is in place; "
+                         : "complete although a file is not in place; ";
+        }
+        return out + FilesOfTheInstall();
+    }
+
+    // A file the install puts in place (or, on the short install, the image it
+    // removes): what the earlier installation held there and what the new one
+    // may hold, "" for no file.
+    struct Target {
+        std::string path, earlier;
+        std::vector<std::string> fresh;
+    };
+    std::string Before(const std::string& path) const {
+        auto it = before.find(Key(path));
+        return it == before.end() ? "" : it->second;
+    }
+    bool HoldsOrNot(const std::string& path, const std::string& bytes) const {
+        return bytes.empty() ? !m.files.Exists(path) : Holds(path, bytes);
+    }
+    bool HoldsNew(const Target& t) const {
+        return std::any_of(t.fresh.begin(), t.fresh.end(),
+                           [&](const std::string& bytes) { return HoldsOrNot(t.path, bytes); });
+    }
+    std::vector<Target> Targets() const {
         std::string source, edited;
         std::string infAt = InstalledInf(&source, &edited);
-        bool copied = Holds(infAt, source) || Holds(infAt, edited);
-        copied = copied && (shortInstall || Holds(image, before.at(Key(kPkg + "NIMBLE.SY_"))));
-        if (!shortInstall && osKind < OsKind::kWin2000) {
-            copied = copied && Holds(kWin + "SYSTEM\\IOSUBSYS\\NIMBLE.PDR",
-                                     before.at(Key(kPkg + "NIMBLE.PDR")));
+        std::string image = kWin + "SYSTEM32\\DRIVERS\\NIMBLE.SYS";
+        std::string port = kWin + "SYSTEM\\IOSUBSYS\\NIMBLE.PDR";
+        std::vector<Target> targets = {
+            {infAt, Before(infAt), {source, edited}},
+            // The short install deletes the earlier image when its INF is in place.
+            {image, Before(image),
+             ShortInstall() ? std::vector<std::string>{"", Before(image)}
+                            : std::vector<std::string>{Before(kPkg + "NIMBLE.SY_")}}};
+        if (!ShortInstall() && osKind < OsKind::kWin2000) {
+            targets.push_back({port, Before(port), {Before(kPkg + "NIMBLE.PDR")}});
         }
-        if (copied != (exitCode == 0)) {
-            out += copied ? "failed although every copy was made; "
-                          : "complete although a copy is missing; ";
+        return targets;
+    }
+    bool NewInstallationWhole() const {
+        for (const Target& t : Targets()) {
+            if (!HoldsNew(t)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool EarlierInstallationWhole() const {
+        std::string infAt = Targets()[0].path;
+        bool whole = HoldsOrNot(Pnf(infAt), Before(Pnf(infAt)));
+        for (const Target& t : Targets()) {
+            whole = whole && HoldsOrNot(t.path, t.earlier);
+        }
+        return whole;
+    }
+    // Files that were not there before and are no file of the new installation
+    // (the rescan's own aside names are held to their rule above).
+    std::vector<const fake::File*> Leftovers() const {
+        std::vector<const fake::File*> left;
+        std::vector<Target> targets = Targets();
+        for (const fake::File* file : m.files.All()) {
+            bool target = std::any_of(targets.begin(), targets.end(), [&](const Target& t) {
+                return Key(t.path) == Key(file->path);
+            });
+            for (const auto& f : kEarlier) {
+                target = target || (f.role == 'Y' && Key(kWin + f.text) == Key(file->path));
+            }
+            if (!target && before.count(Key(file->path)) == 0) {
+                left.push_back(file);
+            }
+        }
+        return left;
+    }
+
+    // The install's files: the earlier installation whole or the new one, and
+    // nothing else. Where the run was cut short (`lenient`), files beside the
+    // targets, 8.3 names in their folders, may still hold the earlier ones.
+    std::string FilesOfTheInstall() const {
+        if (road == Road::Uninstall) {
+            return "";
+        }
+        std::string out;
+        std::vector<const fake::File*> left = Leftovers();
+        std::vector<Target> targets = Targets();
+        if (!lenient) {
+            if (!EarlierInstallationWhole() && !NewInstallationWhole()) {
+                out += "neither the earlier nor the new installation is whole; ";
+            }
+            for (const fake::File* file : left) {
+                out += "left " + file->path + "; ";
+            }
+            return out;
+        }
+        for (const Target& t : targets) {
+            bool beside = std::any_of(left.begin(), left.end(), [&](const fake::File* file) {
+                return Key(fake::FileSystem::FolderOf(file->path)) ==
+                           Key(fake::FileSystem::FolderOf(t.path)) &&
+                       file->bytes == t.earlier;
+            });
+            bool kept = HoldsOrNot(t.path, t.earlier) || HoldsNew(t) || beside;
+            out += kept ? "" : "lost the earlier " + t.path + "; ";
+        }
+        for (const fake::File* file : left) {
+            std::string folder = Key(fake::FileSystem::FolderOf(file->path));
+            std::string name = Key(file->path).substr(folder.size() + 1);
+            std::size_t dot = name.find('.');
+            bool shortName =
+                dot <= 8 && name.size() - dot <= 4 && name.find('.', dot + 1) == std::string::npos;
+            bool besideTarget = std::any_of(targets.begin(), targets.end(), [&](const Target& t) {
+                return Key(fake::FileSystem::FolderOf(t.path)) == folder;
+            });
+            out +=
+                shortName && besideTarget ? "" : "left " + file->path + " elsewhere or not 8.3; ";
         }
         return out;
+    }
+
+    // The files, registry value and device entries a run leaves.
+    std::string State() const {
+        std::string state;
+        for (const fake::File* file : m.files.All()) {
+            state +=
+                Key(file->path) + "=" + file->bytes + "/" + std::to_string(file->attributes) + "\n";
+        }
+        state += m.registry.Text("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath");
+        for (const std::string& id : m.devices.InstanceIds()) {
+            state += "\n" + id;
+        }
+        return state;
+    }
+    // The machine another run left, with no program holding a file open.
+    void TakeMachineOf(const Rig& other) {
+        m.files = other.m.files;
+        for (const fake::File* file : other.m.files.All()) {
+            m.files.Find(file->path)->openHere = 0;
+        }
+        m.registry = other.m.registry;
+        m.devices.CopyTreeFrom(other.m.devices);
     }
 
     // What a run without faults leaves besides: the stale INFs gone with their
@@ -262,6 +405,12 @@ struct Rig {
         if (road != Road::Uninstall && !Holds(infAt, edited)) {
             out += infAt + " is not as installed; ";
         }
+        if (road == Road::Uninstall && m.files.Exists(infAt)) {
+            out += infAt + " stays; ";
+        }
+        if (m.files.Exists(Pnf(infAt))) {  // precompiled from the INF replaced or removed
+            out += Pnf(infAt) + " stays; ";
+        }
         for (const fake::File* file : m.files.All()) {
             bool installed = before.count(Key(file->path)) == 0 || !Kept(file->path);
             if (installed && (file->attributes & fake::kAttrReadOnly) != 0) {
@@ -276,6 +425,7 @@ struct Rig {
     fake::Machine m;
     int exitCode = -1;
     bool allModels = true;  // false: the reader met the end of the models after the first
+    bool lenient = false;   // every call from one on failed, or the run was cut short
     std::unique_ptr<fake::ScriptedWizard> wizard;
     std::map<std::string, std::string> before;
     std::vector<std::string> devicesBefore;
@@ -316,9 +466,12 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
     const std::size_t version = std::find(guard, calls.end(), fake::Op::GetVersion) - calls.begin();
     const std::size_t secondModel =
         std::find(calls.begin(), calls.end(), fake::Op::FindNextLine) - calls.begin();
+    std::size_t runs = 1;
     for (std::size_t call = 0; call <= calls.size(); ++call) {
         for (bool andLater : {false, true}) {
             Rig rig(c.road, c.osKind, c.stuckDevice);
+            rig.lenient = andLater;
+            ++runs;
             if (call == version || (andLater && call < version)) {
                 rig.osKind = OsKind::kUnknown;  // what a failed version query classifies as
             }
@@ -334,11 +487,52 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
                 << (call < calls.size() ? fake::OpName(calls[call]) : ", disk full");
         }
     }
+    std::cout << c.name << ": " << runs << " runs\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(All, Roads, ::testing::ValuesIn(kRoads),
-                         [](const ::testing::TestParamInfo<RoadCase>& info) {
-                             return std::string(info.param.name);
-                         });
+class InstallRoads : public ::testing::TestWithParam<RoadCase> {};
+
+TEST_P(InstallRoads, ARunCutShortIsFinishedByTheNext) {
+    const RoadCase& c = GetParam();
+    Rig clean(c.road, c.osKind, c.stuckDevice);
+    clean.Run();
+    const std::vector<fake::Op> calls = clean.m.faults.Log();
+    std::set<std::string> cutStates;
+    for (std::size_t call = 0; call < calls.size(); ++call) {
+        Rig cut(c.road, c.osKind, c.stuckDevice);
+        cut.m.faults.CutAfter(call);
+        try {
+            cut.Run();
+        } catch (const fake::PowerCut&) {
+        }
+        cut.lenient = true;
+        EXPECT_EQ(cut.FilesOfTheInstall(), "")
+            << "cut after call " << call << " " << fake::OpName(calls[call]);
+        // The next start on a state met before ends as it did then.
+        if (!cutStates.insert(cut.State()).second) {
+            continue;
+        }
+        Rig next(c.road, c.osKind, c.stuckDevice);
+        next.TakeMachineOf(cut);
+        EXPECT_EQ(next.Run(), 0) << "cut after call " << call;
+        EXPECT_EQ(next.Violations() + next.CleanRunLeft(), "")
+            << "cut after call " << call << " " << fake::OpName(calls[call]);
+    }
+    std::cout << c.name << ": " << calls.size() << " cuts, " << cutStates.size()
+              << " machine states started again\n";
+}
+
+std::string RoadName(const ::testing::TestParamInfo<RoadCase>& info) {
+    return info.param.name;
+}
+INSTANTIATE_TEST_SUITE_P(All, Roads, ::testing::ValuesIn(kRoads), RoadName);
+
+std::vector<RoadCase> InstallRoadCases() {
+    std::vector<RoadCase> install;
+    std::copy_if(std::begin(kRoads), std::end(kRoads), std::back_inserter(install),
+                 [](const RoadCase& c) { return c.road != Road::Uninstall; });
+    return install;
+}
+INSTANTIATE_TEST_SUITE_P(All, InstallRoads, ::testing::ValuesIn(InstallRoadCases()), RoadName);
 
 }  // namespace

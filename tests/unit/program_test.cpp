@@ -263,34 +263,39 @@ const std::string kStartPressed = "-start -exit ~300";
 // looks, clicks the logo, minimises and leaves.
 const std::string kMinimised = "icon128 drag128";
 const std::string kIdle = Steps({kWaiting, kMinimised});
+// Before anything is removed, an install stages each file beside its target:
+// the script (edited where the floppy INF does not describe the disk), on the
+// 98 kinds the port driver, then the image; the short install the floppy INF.
+const std::string kStaged98 = "+~SETUPI.3SN *~SETUPI.3SN +~SETUPP.3SN +~SETUPS.3SN";
+const std::string kStaged98Unedited = "+~SETUPI.3SN +~SETUPP.3SN +~SETUPS.3SN";
+const std::string kStagedNt = "+~SETUPI.3SN *~SETUPI.3SN +~SETUPS.3SN";
+const std::string kStagedNtUnedited = "+~SETUPI.3SN +~SETUPS.3SN";
+const std::string kStagedFloppy = "+~SETUPF.3SN";
 // The removal step over a range of the bar: the disk's device entries go,
-// then the stale INFs and the old image.
+// then the stale INFs and the old image, which an install sets aside.
+const std::string kImageAside = "NIMBLE.SYS>~SETUPS.3SO";
+const std::string kImageDeleted = "-NIMBLE.SYS";
 std::string Removal(int at10, int at60, int end, const std::string& entries = "-dev",
-                    const std::string& image = "-NIMBLE.SYS") {
+                    const std::string& image = kImageAside) {
     return Steps({"'removing'", At(at10), entries, "~200", At(at60), image, "~200", At(end)});
 }
 // The pause before the copies of an interactive install, and the plain wait
 // of a silent one.
 const std::string kPause = "~3000 15";
 const std::string kSleep = "z3000";
-// The copies of the full install: the INF (on the 98 kinds after the search
-// path value), on the 98 kinds the port driver and the driver database
-// deleted, then the image.
-std::string Copies98(const std::string& inf, int at20, int at40, int at60, int at80, int end) {
-    return Steps({"'installing'", At(at20), "~200", inf, At(at40), "~200", At(at60),
-                  "+NIMBLE.PDR -DRVIDX.BIN -DRVDATA.BIN ~200", At(at80), "+NIMBLE.SYS ~200",
+// The swap of the full install: the INF, on the 98 kinds the port driver,
+// then the image renamed into place; when all are, the old image goes, on the
+// 98 kinds with the driver database, and the search path value is set.
+std::string Copies98(int at20, int at40, int at60, int at80, int end) {
+    return Steps({"'installing'", At(at20), "~200 ~SETUPI.3SN>NIMBLE.INF", At(at40), "~200",
+                  At(at60), "~SETUPP.3SN>NIMBLE.PDR ~200", At(at80),
+                  "~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO -DRVIDX.BIN -DRVDATA.BIN reg ~200",
                   At(end)});
 }
-std::string CopiesNt(const std::string& inf, int at20, int at40, int at80, int end) {
-    return Steps({"'installing'", At(at20), "~200", inf, At(at40), "~200", At(at80),
-                  "+NIMBLE.SYS ~200", At(end)});
+std::string CopiesNt(int at20, int at40, int at80, int end) {
+    return Steps({"'installing'", At(at20), "~200 ~SETUPI.3SN>oemNIMBLE.INF", At(at40), "~200",
+                  At(at80), "~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO ~200", At(end)});
 }
-// The script installed with its CopyFiles turned off; where the floppy INF
-// describes the disk, its install section is not the script's: no edit.
-const std::string kInf98 = "reg +NIMBLE.INF *NIMBLE.INF";
-const std::string kInf98Unedited = "reg +NIMBLE.INF";
-const std::string kInfNt = "+oemNIMBLE.INF *oemNIMBLE.INF";
-const std::string kInfNtUnedited = "+oemNIMBLE.INF";
 // The end of an install; Start and Exit come back, the status line empties
 // and the closing box shows.
 const std::string kBarFull = "100";
@@ -299,6 +304,7 @@ std::string Closing(const std::string& box) {
 }
 const std::string kInstalledBox = "info:Installation is complete. Please replug your device.";
 const std::string kUninstallFailedBox = "stop:Uninstallation failed !";
+const std::string kInstallFailedBox = "stop:Installation failed !";
 // The rescan of a silent install: from 50 on the bar, USBSTOR set aside and
 // back on XP around the wizard's answers.
 const std::string kRescanFrom = "50";
@@ -306,8 +312,8 @@ const std::string kUsbstorAside = "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P
 const std::string kUsbstorBack = "USBSTOR.I3S>USBSTOR.INF USBSTOR.P3S>USBSTOR.PNF";
 const std::string kWizardAnswered = "z500 z500 z500 66 z500 66 z500 66 z500 66";
 const std::string kInstall98 =
-    Steps({kWaiting, kStartPressed, Removal(1, 6, 10), kPause, Copies98(kInf98, 18, 21, 24, 27, 30),
-           kBarFull, Closing(kInstalledBox)});
+    Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10), kPause,
+           Copies98(18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)});
 
 TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
     enum User { kExit, kInstall, kUninstall, kRadioDuringInstall, kAgreementNo };
@@ -348,19 +354,30 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
          },
          kInstall, 0, kInstall98},
         {"a radio click during the install", kNothing, kRadioDuringInstall, 0,
-         Steps({kWaiting, kStartPressed, Removal(1, 6, 10), "~1820", kRadioClicked, "~1180 15",
-                Copies98(kInf98, 18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)})},
+         Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10), "~1820", kRadioClicked,
+                "~1180 15", Copies98(18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)})},
         {"install, Me: the floppy INF alone", Version(kMe, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, Removal(3, 18, 30), "reg +NIMBLEFD.INF", kBarFull,
+         Steps({kWaiting, kStartPressed, kStagedFloppy, Removal(3, 18, 30, "-dev", ""),
+                "~SETUPF.3SN>NIMBLEFD.INF", kImageDeleted, "reg", kBarFull,
                 Closing(kInstalledBox)})},
         {"install, XP: the floppy INF alone", Version(kXp, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, Removal(3, 18, 30), "+oemNIMBLEFD.INF", kBarFull,
-                Closing(kInstalledBox)})},
+         Steps({kWaiting, kStartPressed, kStagedFloppy, Removal(3, 18, 30, "-dev", ""),
+                "~SETUPF.3SN>oemNIMBLEFD.INF", kImageDeleted, kBarFull, Closing(kInstalledBox)})},
         {"install, 2000", Version(k2000, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, Removal(1, 6, 10), kPause,
-                CopiesNt(kInfNt, 18, 21, 27, 30), kBarFull, Closing(kInstalledBox)})},
+         Steps({kWaiting, kStartPressed, kStagedNt, Removal(1, 6, 10), kPause,
+                CopiesNt(18, 21, 27, 30), kBarFull, Closing(kInstalledBox)})},
+        {"install, the package's image unreadable: its staged copies go, nothing is removed",
+         [](ProgramRig& r) { r.m.files.Find("C:\\PKG\\NIMBLE.SY_")->openElsewhere = true; },
+         kInstall, 1603,
+         Steps({kWaiting, kStartPressed, "+~SETUPI.3SN *~SETUPI.3SN +~SETUPP.3SN",
+                "-~SETUPI.3SN -~SETUPP.3SN", Closing(kInstallFailedBox)})},
+        {"install, the old image held open: the removal stops, nothing is put in place", kImageHeld,
+         kInstall, 1603,
+         Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10, "-dev", ""), kPause,
+                "'installing' 18 ~200 21 ~200 24 ~200 27 -~SETUPI.3SN -~SETUPP.3SN -~SETUPS.3SN",
+                "~200 30", kBarFull, Closing(kInstallFailedBox)})},
         {"uninstall", kNothing, kUninstall, 0,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100),
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", kImageDeleted),
                 Closing("info:Uninstallation is complete.")})},
         {"uninstall, small letters in the package's ids",
          [](ProgramRig& r) {
@@ -381,7 +398,7 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
          },
          kUninstall, 1603,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100),
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", kImageDeleted),
                 Closing(kUninstallFailedBox)})},
         {"uninstall, an entry that comes back at once",
          [](ProgramRig& r) {
@@ -392,17 +409,17 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              };
          },
          kUninstall, 1603,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, ""),
+         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "", kImageDeleted),
                 Closing(kUninstallFailedBox)})},
         {"silent, 98 SE", Silent(k98Se, "setup.exe /s"), kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98, 30, 35, 40, 45, 50), kRescanFrom,
+         Steps({kStaged98, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50), kRescanFrom,
                 "scan ~3000 100"})},
         {"silent, Windows 95", Silent(k95, "SETUP.EXE /SILENT"), kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98, 30, 35, 40, 45, 50), kRescanFrom,
+         Steps({kStaged98, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50), kRescanFrom,
                 "scan ~3000 100"})},
         {"silent, Me: the full install, no section to edit", Silent(kMe, "C:\\A/S\\SETUP.EXE"),
          kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, Copies98(kInf98Unedited, 30, 35, 40, 45, 50),
+         Steps({kStaged98Unedited, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50),
                 kRescanFrom, "scan ~3000 100"})},
         {"silent, XP, the rescan refused: the system shows its wizard anyway",
          [](ProgramRig& r) {
@@ -411,10 +428,10 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.ShowWizardAt(0);
          },
          kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNtUnedited, 30, 35, 45, 50), kRescanFrom,
-                kUsbstorAside, kWizardAnswered, kUsbstorBack, "100"})},
+         Steps({kStagedNtUnedited, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50),
+                kRescanFrom, kUsbstorAside, kWizardAnswered, kUsbstorBack, "100"})},
         {"silent, 2000", Silent(k2000), kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNt, 30, 35, 45, 50), kRescanFrom,
+         Steps({kStagedNt, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50), kRescanFrom,
                 "scan 100"})},
         {"silent, XP: the wizard answered",
          [](ProgramRig& r) {
@@ -424,7 +441,7 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.WizardAfter(4500);  // the bar creeps while the search waits
          },
          kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNt, 30, 35, 45, 50), kRescanFrom,
+         Steps({kStagedNt, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50), kRescanFrom,
                 kUsbstorAside, "scan",
                 "~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 51",
                 kWizardAnswered, kUsbstorBack, "100"})},
@@ -435,9 +452,9 @@ TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
              r.WizardAfter(0);
          },
          kExit, 0,
-         Steps({Removal(2, 15, 25), kSleep, CopiesNt(kInfNtUnedited, 30, 35, 45, 50), kRescanFrom,
-                "USBSTOR.I3S>USBSTOR.INF", kUsbstorAside, "scan", kWizardAnswered, kUsbstorBack,
-                "100"})},
+         Steps({kStagedNtUnedited, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50),
+                kRescanFrom, "USBSTOR.I3S>USBSTOR.INF", kUsbstorAside, "scan", kWizardAnswered,
+                kUsbstorBack, "100"})},
     };
     std::set<unsigned> loaded;
     for (const Case& c : cases) {

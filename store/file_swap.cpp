@@ -1,0 +1,96 @@
+#include "store/file_swap.h"
+
+bool DeleteWithAttributesCleared(SystemServices& sys, const char* path) {
+    sys.SetFileAttributes(path, kFileAttributeNormal);
+    return sys.DeleteFile(path);
+}
+
+std::size_t FileSwap::Add(const SwapFile& file) {
+    slots_[count_].file = file;
+    return count_++;
+}
+
+bool FileSwap::Stage(std::size_t index) {
+    const SwapFile& file = slots_[index].file;
+    const char* staged = file.staged.c_str();
+    // A staged copy left read-only (the package's own mark) could be neither
+    // edited nor deleted.
+    bool copied = !failed_ && sys_.CopyFile(file.source.c_str(), staged) &&
+                  sys_.SetFileAttributes(staged, kFileAttributeNormal);
+    if (!copied) {
+        failed_ = true;
+        DiscardStaged();
+    }
+    return copied;
+}
+
+bool FileSwap::SetAside(std::size_t index) {
+    Slot& slot = slots_[index];
+    if (failed_ || slot.setAside) {
+        return !failed_;
+    }
+    FileState state = sys_.GetFileState(slot.file.target.c_str());
+    if (state == FileState::Present) {
+        slot.setAside = sys_.MoveFile(slot.file.target.c_str(), slot.file.aside.c_str());
+    }
+    failed_ = state == FileState::Unknown || (state == FileState::Present && !slot.setAside);
+    return !failed_;
+}
+
+bool FileSwap::PutInPlace(std::size_t index) {
+    Slot& slot = slots_[index];
+    if (SetAside(index)) {
+        slot.inPlace = sys_.MoveFile(slot.file.staged.c_str(), slot.file.target.c_str());
+        failed_ = !slot.inPlace;
+    }
+    return !failed_;
+}
+
+bool FileSwap::Finish() {
+    for (std::size_t i = 0; i < count_; ++i) {
+        failed_ = failed_ || !slots_[i].inPlace;
+    }
+    for (std::size_t i = count_; i-- > 0;) {
+        Slot& slot = slots_[i];
+        const SwapFile& file = slot.file;
+        if (failed_ && slot.inPlace) {
+            // The new file goes back under its staged name, freeing the target.
+            slot.inPlace = !sys_.MoveFile(file.target.c_str(), file.staged.c_str());
+        }
+        if (failed_ && slot.setAside && !slot.inPlace) {
+            slot.setAside = !sys_.MoveFile(file.aside.c_str(), file.target.c_str());
+        }
+        if (!failed_ && slot.setAside) {
+            slot.setAside = !DeleteWithAttributesCleared(sys_, file.aside.c_str());
+        }
+    }
+    if (failed_) {
+        DiscardStaged();
+    }
+    return !failed_;
+}
+
+void FileSwap::DiscardStaged() {
+    for (std::size_t i = 0; i < count_; ++i) {
+        if (!slots_[i].inPlace) {
+            DeleteWithAttributesCleared(sys_, slots_[i].file.staged.c_str());
+        }
+    }
+}
+
+void RecoverLeftovers(SystemServices& sys, const SwapFile& file) {
+    const char* target = file.target.c_str();
+    const char* aside = file.aside.c_str();
+    if (sys.GetFileState(aside) == FileState::Present) {
+        // An aside copy is deleted only where a file stands in its place.
+        FileState state = sys.GetFileState(target);
+        if (state == FileState::Missing) {
+            sys.MoveFile(aside, target);
+        } else if (state == FileState::Present) {
+            DeleteWithAttributesCleared(sys, aside);
+        }
+    }
+    if (sys.GetFileState(file.staged.c_str()) == FileState::Present) {
+        DeleteWithAttributesCleared(sys, file.staged.c_str());
+    }
+}
