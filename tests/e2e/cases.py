@@ -215,7 +215,10 @@ def planted_dlls(c):
     # DLLs under the names of system DLLs beside Setup.exe, which Wine is told
     # to prefer to its own where it finds them: none is loaded, and an
     # interactive and a silent install run as usual.
-    planted = sorted((c.build / "tests" / "e2e" / "planted").glob("*.DLL"))
+    # (The planted MSVCRT.DLL is pkgcheck.exe's case: Wine's own ADVAPI32 takes
+    # it when told to prefer it.)
+    planted = sorted(p for p in (c.build / "tests" / "e2e" / "planted").glob("*.DLL")
+                     if p.name != "MSVCRT.DLL")
     c.expect("planted DLLs", [p.name for p in planted], ["CFGMGR32.DLL", "COMCTL32.DLL",
                                                           "SETUPAPI.DLL"])
 
