@@ -426,7 +426,12 @@ def package_unusable(c):
              ({"NIMBLE.IN_": script_with(b"[Setup]", b"[Options]")}, MAIN_FIXED_TEXT),
              ({"NIMBLE.SY_": None}, EN[118]),
              ({"NIMBLE.PDR": None}, EN[119]),
-             ({"NIMBLE.IN_": script_with(b"FDDInf=NIMBLEFD.INF", b"")}, None)]
+             ({"NIMBLE.IN_": script_with(b"FDDInf=NIMBLEFD.INF", b"")}, None),
+             # INF names that would reach outside the package and the INF store.
+             ({"NIMBLE.IN_": script_with(b"FDDInf=NIMBLEFD.INF", b"FDDInf=..\\NIMBLEFD.INF")},
+              None),
+             ({"NIMBLE.IN_": script_with(b"MPDInf=NIMBLEMP.INF", b"MPDInf=SUB\\NIMBLEMP.INF")},
+              None)]
     runs = [lambda m, changes=changes, text=text: m.put_package(changes).run(
         BOX if text else ["run", "yes", "wait-exit"], 40) for changes, text in roads]
     for t, (_, text) in zip(c.road("win98", runs), roads):
