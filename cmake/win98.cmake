@@ -9,11 +9,8 @@ win98_image_kind("${CMAKE_SYSTEM_PROCESSOR}" "${CMAKE_SIZEOF_VOID_P}" WIN98_IMAG
 if(WIN98_IMAGE_KIND STREQUAL "SHIPPED")
     set(WIN98_SHIPPED_ARCH ON)
     add_compile_options(-march=i586)
-    # The i686 C names carry a leading underscore.
-    set(WIN98_ENTRY_SYMBOL _SetupEntry)
 else()
     set(WIN98_SHIPPED_ARCH OFF)
-    set(WIN98_ENTRY_SYMBOL SetupEntry)
 endif()
 # Optimised for size: the program waits on its user and the system, never on
 # its own code, and a smaller image loads sooner from a floppy or a slow disk.
@@ -36,27 +33,45 @@ function(win98_gui_image target)
     target_link_libraries(${target} PRIVATE ${WIN98_SYSTEM_LIBS})
 endfunction()
 
-# Shipped code (the program's libraries and Setup.exe): nothing in it throws,
-# so no exceptions and no unwind tables, which with the runtime's unwinder made
-# a third of the image; sections the linker can drop one by one; std::string's
-# members compiled in place (platform/win32/string_in_place.h).
+# Shipped code (the program's libraries, Setup.exe and pkgcheck.exe): nothing
+# in it throws, so no exceptions and no unwind tables, which with the runtime's
+# unwinder made a third of the image; one thread, so no locks around the first
+# use of a function's static object (the runtime's lock brings the unwinder
+# too); sections the linker can drop one by one; std::string's members
+# compiled in place (platform/win32/string_in_place.h).
 function(win98_lean_code target)
     target_compile_options(${target} PRIVATE
-        -fno-exceptions -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
+        -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics
+        -ffunction-sections -fdata-sections
         -include ${PROJECT_SOURCE_DIR}/platform/win32/string_in_place.h)
 endfunction()
 
-# The program's image: lean code, and an entry point of its own in place of the
-# runtime's start-up code, which is built for the Pentium Pro (CMOV). The
-# image is then held to having no CMOV at all (win98_check_imports).
-function(win98_program_image target)
-    win98_gui_image(${target})
-    win98_lean_code(${target})
-    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${WIN98_ENTRY_SYMBOL} -Wl,--gc-sections)
-endfunction()
-
-# A console image (test programs).
+# A console image (pkgcheck.exe, test programs).
 function(win98_console_image target)
     target_link_options(${target} PRIVATE ${WIN98_LINK_OPTIONS} -Wl,--subsystem,console:4.0)
     target_link_libraries(${target} PRIVATE ${WIN98_SYSTEM_LIBS})
+endfunction()
+
+# A shipped program's image: lean code, and an entry point of its own
+# (SetupEntry, or the function ENTRY names) in place of the runtime's start-up
+# code, which is built for the Pentium Pro (CMOV). The image is then held to
+# having no CMOV at all (win98_check_imports). CONSOLE: a console program.
+function(win98_program_image target)
+    cmake_parse_arguments(PARSE_ARGV 1 image "CONSOLE" "ENTRY" "")
+    if(image_CONSOLE)
+        win98_console_image(${target})
+        target_link_options(${target} PRIVATE -s)
+    else()
+        win98_gui_image(${target})
+    endif()
+    win98_lean_code(${target})
+    set(entry SetupEntry)
+    if(image_ENTRY)
+        set(entry ${image_ENTRY})
+    endif()
+    # The i686 C names carry a leading underscore.
+    if(WIN98_SHIPPED_ARCH)
+        set(entry _${entry})
+    endif()
+    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry} -Wl,--gc-sections)
 endfunction()

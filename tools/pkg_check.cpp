@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,6 +37,24 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The text left-aligned in a column of `width` characters.
+std::string Padded(const char* text, std::size_t width) {
+    std::string padded = text;
+    if (padded.size() < width) {
+        padded.append(width - padded.size(), ' ');
+    }
+    return padded;
+}
+
+// 0x and eight hexadecimal digits, as Windows error codes are written.
+std::string Hex(std::uint32_t value) {
+    std::string text = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        text += "0123456789ABCDEF"[(value >> shift) & 0xF];
+    }
+    return text;
+}
+
 // The package as read from the disk, in name order: the order in which the
 // fake disk lists them, since they are written to it in this order.
 struct Package {
@@ -60,11 +76,11 @@ struct Package {
 };
 
 bool ReadPackage(Computer& computer, const std::string& folder, Package* package,
-                 std::ostream& err) {
+                 std::string& err) {
     std::vector<PackageFile> files;
     std::string error;
     if (!computer.ReadFolder(folder, &files, &package->skipped, &error)) {
-        err << "pkgcheck: " << error << "\n";
+        err += "pkgcheck: " + error + "\n";
         return false;
     }
     for (PackageFile& file : files) {
@@ -136,9 +152,7 @@ std::string ReaderRefusal(const Package& package, const PackageFile& file) {
         default:
             break;
     }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(error.code));
-    std::string text = std::string("not an INF: ") + what + " (" + code + ", " + hex;
+    std::string text = std::string("not an INF: ") + what + " (" + code + ", " + Hex(error.code);
     if (error.lineSet && error.line != 0) {
         text += ", line " + std::to_string(error.line);
     }
@@ -475,12 +489,10 @@ std::string TargetList(const SetupContext& ctx) {
     return count == 0 ? "none" : std::to_string(count) + ": " + list;
 }
 
-void PrintContext(std::ostream& out, const Load& load) {
+void PrintContext(std::string& out, const Load& load) {
     const SetupContext& ctx = load.ctx;
     auto row = [&](const char* label, const std::string& value) {
-        char head[32];
-        std::snprintf(head, sizeof head, "    %-18s ", label);
-        out << head << value << "\n";
+        out += "    " + Padded(label, 18) + " " + value + "\n";
     };
     auto text = [](const char* value) { return *value ? Quoted(value) : std::string("(empty)"); };
     row("provider", text(ctx.provider.c_str()));
@@ -495,23 +507,26 @@ void PrintContext(std::ostream& out, const Load& load) {
 }
 
 // What a loaded package leaves empty that a later step needs.
-void PrintNotes(std::ostream& out, const Load& load) {
+void PrintNotes(std::string& out, const Load& load) {
     const SetupContext& ctx = load.ctx;
     if (ctx.targetIds[0].vid.empty()) {
-        out << "    note: no model line has a hardware id with VID_ and PID_: the removal steps "
-               "look for no device and no stale INF\n";
+        out +=
+            "    note: no model line has a hardware id with VID_ and PID_: the removal steps "
+            "look for no device and no stale INF\n";
     }
     if (!ctx.targetIds[kMaxTargetIds - 1].vid.empty()) {
-        out << "    note: 50 hardware ids were taken; model lines after the 50th are not read\n";
+        out += "    note: 50 hardware ids were taken; model lines after the 50th are not read\n";
     }
     if (ctx.deviceDescription.empty()) {
-        out << "    note: no walked model line holds both primary texts (or its description is "
-               "longer than 63 characters): the description stays empty, and on Windows XP the "
-               "silent install cannot recognise the new-hardware wizard\n";
+        out +=
+            "    note: no walked model line holds both primary texts (or its description is "
+            "longer than 63 characters): the description stays empty, and on Windows XP the "
+            "silent install cannot recognise the new-hardware wizard\n";
     }
     if (ctx.installSection.empty()) {
-        out << "    note: no install section: the installed INF's CopyFiles line cannot be "
-               "found to be disabled\n";
+        out +=
+            "    note: no install section: the installed INF's CopyFiles line cannot be "
+            "found to be disabled\n";
     }
 }
 
@@ -537,10 +552,10 @@ const char* ChangeVerb(fake::Change::Kind kind) {
     return "change";
 }
 
-void PrintChanges(std::ostream& out, const fake::Machine& m, std::size_t from) {
+void PrintChanges(std::string& out, const fake::Machine& m, std::size_t from) {
     const std::vector<fake::Change>& changes = m.system.Changes();
     if (from >= changes.size()) {
-        out << "        (no change)\n";
+        out += "        (no change)\n";
         return;
     }
     for (std::size_t i = from; i < changes.size();) {
@@ -551,29 +566,27 @@ void PrintChanges(std::ostream& out, const fake::Machine& m, std::size_t from) {
                changes[i + repeat].source == change.source) {
             ++repeat;
         }
-        char verb[24];
-        std::snprintf(verb, sizeof verb, "%-14s", ChangeVerb(change.kind));
-        out << "        " << verb;
+        out += "        " + Padded(ChangeVerb(change.kind), 14);
         switch (change.kind) {
             case fake::Change::Copy:
             case fake::Change::Rename:
-                out << change.source << " -> " << change.path;
+                out += change.source + " -> " + change.path;
                 break;
             case fake::Change::Attributes:
-                out << change.path << " (cleared)";
+                out += change.path + " (cleared)";
                 break;
             case fake::Change::RegistryValue: {
                 std::size_t cut = change.path.find_last_of('\\');
                 std::string key = change.path.substr(0, cut);
                 std::string value = change.path.substr(cut + 1);
-                out << "HKLM\\" << change.path << " = " << Quoted(m.registry.Text(key, value));
+                out += "HKLM\\" + change.path + " = " + Quoted(m.registry.Text(key, value));
                 break;
             }
             default:
-                out << change.path;
+                out += change.path;
                 break;
         }
-        out << (repeat > 1 ? " (" + std::to_string(repeat) + " times)" : std::string()) << "\n";
+        out += (repeat > 1 ? " (" + std::to_string(repeat) + " times)" : std::string()) + "\n";
         i += repeat;
     }
 }
@@ -582,7 +595,7 @@ using Sequence = bool (*)(const SetupServices&, const SetupContext&);
 
 // A run on a fresh machine of the kind; with `installFirst` the run's changes
 // are shown after those of an install.
-void DryRun(std::ostream& out, const Package& package, const WindowsKind& kind,
+void DryRun(std::string& out, const Package& package, const WindowsKind& kind,
             const SetupContext& loaded, const char* label, Sequence run, bool installFirst) {
     Rig rig(package, kind);
     SetupContext ctx = loaded;
@@ -592,7 +605,7 @@ void DryRun(std::ostream& out, const Package& package, const WindowsKind& kind,
         from = rig.m.system.Changes().size();
     }
     run(rig.services, ctx);
-    out << "      " << label << ":\n";
+    out += std::string("      ") + label + ":\n";
     PrintChanges(out, rig.m, from);
 }
 
@@ -612,10 +625,10 @@ const char* ReasonText(PassedOverReason reason) {
 
 // The script's choice is the same for both loads; the driver files are found
 // only by a load that got that far.
-void PrintFiles(std::ostream& out, const Package& package, const Load& full, const Load& brief) {
+void PrintFiles(std::string& out, const Package& package, const Load& full, const Load& brief) {
     const SetupContext& ctx = full.ctx;
     const SetupContext& files = full.ctx.sysFileName.empty() ? brief.ctx : full.ctx;
-    out << "Setup script\n";
+    out += "Setup script\n";
     for (const Recorder::Passed& passed : full.recorder.passed) {
         if (passed.mask != "*.in?") {
             continue;
@@ -625,74 +638,75 @@ void PrintFiles(std::ostream& out, const Package& package, const Load& full, con
             const PackageFile* file = package.Find(passed.name);
             why = file != nullptr ? ReaderRefusal(package, *file) : "not an INF";
         }
-        out << "  passed over  " << passed.name << ": " << why << "\n";
+        out += "  passed over  " + passed.name + ": " + why + "\n";
     }
     if (!ctx.mainInfName.empty()) {
-        out << "  taken        " << ctx.mainInfName.c_str()
-            << ": the first listed *.in? file that is an INF with a line in [Setup]\n";
+        out += std::string("  taken        ") + ctx.mainInfName.c_str() +
+               ": the first listed *.in? file that is an INF with a line in [Setup]\n";
     }
-    out << "\nFiles it names\n";
+    out += "\nFiles it names\n";
     if (!ctx.floppyInfName.empty()) {
         const PackageFile* floppy = package.Find(ctx.floppyInfName.c_str());
-        out << "  floppy INF   " << ctx.floppyInfName.c_str() << " (FDDInf): "
-            << (floppy == nullptr ? std::string("not in the package")
-                                  : ReaderRefusal(package, *floppy))
-            << "\n";
+        out += std::string("  floppy INF   ") + ctx.floppyInfName.c_str() + " (FDDInf): " +
+               (floppy == nullptr ? std::string("not in the package")
+                                  : ReaderRefusal(package, *floppy)) +
+               "\n";
     }
     if (!ctx.mpdInfName.empty()) {
-        out << "  MPDInf       " << ctx.mpdInfName.c_str() << " (read, not used by the setup)\n";
+        out += std::string("  MPDInf       ") + ctx.mpdInfName.c_str() +
+               " (read, not used by the setup)\n";
     }
     for (const Recorder::Passed& passed : full.recorder.passed) {
         if (passed.mask != "*.in?") {
-            out << "  passed over  " << passed.name << " (" << passed.mask
-                << "): " << ReasonText(passed.reason) << "\n";
+            out += "  passed over  " + passed.name + " (" + passed.mask +
+                   "): " + ReasonText(passed.reason) + "\n";
         }
     }
     if (!files.sysFileName.empty()) {
         std::string installed = files.sysFileName.c_str();
         installed.back() = 'S';
-        out << "  driver image " << files.sysFileName.c_str() << ", installed as " << installed
-            << "\n";
+        out += std::string("  driver image ") + files.sysFileName.c_str() + ", installed as " +
+               installed + "\n";
     }
     if (!files.pdrFileName.empty()) {
-        out << "  port driver  " << files.pdrFileName.c_str() << "\n";
+        out += std::string("  port driver  ") + files.pdrFileName.c_str() + "\n";
     }
 }
 
-void PrintLoad(std::ostream& out, const Package& package, const char* title, const Load& load) {
-    out << "\n" << title << ": ";
+void PrintLoad(std::string& out, const Package& package, const char* title, const Load& load) {
+    out += std::string("\n") + title + ": ";
     if (load.ok) {
         const char* desc = load.ctx.infOnlyMode != 0 ? load.ctx.floppyInfName.c_str()
                                                      : load.ctx.mainInfName.c_str();
-        out << "the package loads, described by " << desc << "\n";
+        out += std::string("the package loads, described by ") + desc + "\n";
         PrintContext(out, load);
         PrintNotes(out, load);
         return;
     }
-    out << "the package cannot be used\n";
+    out += "the package cannot be used\n";
     if (load.recorder.failure) {
-        out << "    defect: " << Explain(package, *load.recorder.failure) << "\n";
+        out += "    defect: " + Explain(package, *load.recorder.failure) + "\n";
     }
     for (const std::string& box : load.boxes) {
-        out << "    the program shows: " << Quoted(box) << "\n";
+        out += "    the program shows: " + Quoted(box) + "\n";
     }
     if (load.boxes.empty()) {
-        out << "    the program ends without a message\n";
+        out += "    the program ends without a message\n";
     }
 }
 
-int Usage(std::ostream& err) {
-    err << "usage: pkgcheck [--drive-a] PACKAGE_FOLDER\n"
-           "  Explains what the setup program does with the driver package in PACKAGE_FOLDER.\n"
-           "  --drive-a  read the package as the root of drive A: instead of C:\\PKG\n"
-           "  Exit status: 0 usable, 1 unusable, 2 bad arguments.\n";
+int Usage(std::string& err) {
+    err +=
+        "usage: pkgcheck [--drive-a] PACKAGE_FOLDER\n"
+        "  Explains what the setup program does with the driver package in PACKAGE_FOLDER.\n"
+        "  --drive-a  read the package as the root of drive A: instead of C:\\PKG\n"
+        "  Exit status: 0 usable, 1 unusable, 2 bad arguments.\n";
     return kBadArguments;
 }
 
 }  // namespace
 
-int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out,
-        std::ostream& err) {
+int Run(int argc, const char* const* argv, Computer& computer, std::string& out, std::string& err) {
     Package package;
     package.sourceDir = "C:\\PKG";
     const char* folder = nullptr;
@@ -714,15 +728,15 @@ int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out
         return kBadArguments;
     }
 
-    out << "Package " << package.hostFolder << ", read as " << package.sourceDir << ": "
-        << package.files.size() << " files, listed in name order\n";
+    out += "Package " + package.hostFolder + ", read as " + package.sourceDir + ": " +
+           std::to_string(package.files.size()) + " files, listed in name order\n";
     for (const PackageFile& file : package.files) {
-        out << "  " << file.name << "\n";
+        out += "  " + file.name + "\n";
     }
     for (const std::string& skipped : package.skipped) {
-        out << "  (not listed) " << skipped << "\n";
+        out += "  (not listed) " + skipped + "\n";
     }
-    out << "\n";
+    out += "\n";
 
     // Windows 98 reads the package for the full install, Windows Me for the
     // short one.
@@ -732,23 +746,24 @@ int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out
     PrintLoad(out, package, "Full install (Windows 98, 98 SE, 2000)", *full);
     PrintLoad(out, package, "Short install (Windows Me, XP)", *brief);
 
-    out << "\nOn each Windows kind (dry runs on a freshly installed machine)\n";
+    out += "\nOn each Windows kind (dry runs on a freshly installed machine)\n";
     for (const WindowsKind& kind : kKinds) {
         const Load& load = InfOnlyModeOf(kind.osKind) != 0 ? *brief : *full;
-        out << "  " << kind.name << " (" << kind.windowsDir << ", "
-            << (InfOnlyModeOf(kind.osKind) != 0 ? "short install" : "full install") << ")\n";
+        out += std::string("  ") + kind.name + " (" + kind.windowsDir + ", " +
+               (InfOnlyModeOf(kind.osKind) != 0 ? "short install" : "full install") + ")\n";
         if (!load.ok) {
-            out << "    nothing runs: the package cannot be used (see above)\n";
+            out += "    nothing runs: the package cannot be used (see above)\n";
             continue;
         }
         SetupContext ctx = load.ctx;
         ctx.osKind = kind.osKind;
         ctx.windowsDir.Assign(kind.windowsDir);
         if (RefusesSystem(ctx)) {
-            out << "    the interactive start refuses it (Win98Only is " << ctx.win98Only
-                << "): " << Quoted(EnglishString(IDS_WINDOWS98_ONLY)) << "\n";
+            out += "    the interactive start refuses it (Win98Only is " +
+                   std::to_string(ctx.win98Only) +
+                   "): " + Quoted(EnglishString(IDS_WINDOWS98_ONLY)) + "\n";
         } else {
-            out << "    the interactive start runs\n";
+            out += "    the interactive start runs\n";
             DryRun(out, package, kind, ctx, "install", RunInstall, false);
             DryRun(out, package, kind, ctx, "uninstall (after that install)", RunUninstall, true);
         }
@@ -757,12 +772,11 @@ int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out
     }
 
     bool usable = full->ok && (full->ctx.win98Only != 0 || brief->ok);
-    out << "\n"
-        << (usable ? "Usable" : "Not usable")
-        << (full->ok && !brief->ok && full->ctx.win98Only != 0
+    out += std::string("\n") + (usable ? "Usable" : "Not usable") +
+           (full->ok && !brief->ok && full->ctx.win98Only != 0
                 ? " (on Windows 98 and 98 SE; on Windows Me and XP even /S ends at once)"
-                : "")
-        << "\n";
+                : "") +
+           "\n";
     return usable ? kUsable : kUnusable;
 }
 

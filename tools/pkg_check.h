@@ -3,7 +3,6 @@
 // with it on each Windows kind.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,9 +48,9 @@ class Computer {
 // our own INF reader, or Windows and its SETUPAPI.
 Computer& ThisComputer();
 
-// pkgcheck [--drive-a] PACKAGE_FOLDER. The report goes to `out`, usage and
-// read errors to `err`.
-int Run(int argc, const char* const* argv, Computer& computer, std::ostream& out,
-        std::ostream& err);
+// pkgcheck [--drive-a] PACKAGE_FOLDER. The report is appended to `out`, usage
+// and read errors to `err`: plain text, with no streams, whose locale
+// machinery the Windows build would carry.
+int Run(int argc, const char* const* argv, Computer& computer, std::string& out, std::string& err);
 
 }  // namespace pkgcheck

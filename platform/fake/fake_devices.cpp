@@ -1,10 +1,10 @@
 #include "platform/fake/fake_devices.h"
 
-#include <cctype>
 #include <cstring>
 #include <utility>
 
 #include "platform/enumerator_key.h"
+#include "platform/text.h"
 
 namespace fake {
 
@@ -21,8 +21,7 @@ bool SameName(const std::string& a, const std::string& b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
             return false;
         }
     }

@@ -1,10 +1,10 @@
 #include "platform/fake/fake_window_tree.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "platform/fake/fake_windows.h"
+#include "platform/text.h"
 
 namespace fake {
 
@@ -14,8 +14,7 @@ namespace {
 bool SameClass(const std::string& a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "platform/fake/faults.h"
 
+#include <cstdlib>
+
 namespace fake {
 
 const char* OpName(Op op) {
@@ -148,7 +150,12 @@ bool Faults::Fail(Op op) {
         bool release = op == Op::CloseFile || op == Op::CloseInf || op == Op::CloseDeviceSet;
         if (!cut_ && !release) {
             cut_ = true;
+#if defined(__cpp_exceptions)
             throw PowerCut{};
+#else
+            // Images built without exceptions (pkgcheck.exe) never cut.
+            std::abort();
+#endif
         }
         return true;
     }

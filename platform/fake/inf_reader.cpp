@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <unordered_map>
 
 namespace fake {
 
@@ -384,8 +383,10 @@ struct Line {
 struct Section {
     Wide name;
     std::vector<Line> lines;
-    // Substituted key, ASCII upper case -> first line with it.
-    std::unordered_map<Wide, std::uint32_t> firstLineByKey;
+    // Substituted key, ASCII upper case -> first line with it. Ordered maps
+    // throughout: pkgcheck.exe carries no hash table, whose runtime part is
+    // built for the Pentium Pro.
+    std::map<Wide, std::uint32_t> firstLineByKey;
 };
 
 // Everything an open INF keeps.
@@ -393,8 +394,8 @@ struct Document {
     Wide pool;
     std::vector<Field> fields;
     std::vector<Section> sections;
-    std::unordered_map<Wide, int> sectionByName;      // ASCII upper case
-    std::unordered_map<Wide, std::uint32_t> strings;  // token, ASCII upper case -> field
+    std::map<Wide, int> sectionByName;      // ASCII upper case
+    std::map<Wide, std::uint32_t> strings;  // token, ASCII upper case -> field
     std::map<int, Wide> dirIds;
     Wide infFolder;  // with its trailing backslash
 
@@ -898,7 +899,6 @@ void Document::BuildIndexes() {
         }
     }
     for (Section& section : sections) {
-        section.firstLineByKey.reserve(section.lines.size());
         for (std::uint32_t i = 0; i < section.lines.size(); ++i) {
             const Line& line = section.lines[i];
             if (line.key >= 0) {

@@ -1,8 +1,9 @@
-// The few C library functions the program's code calls, so that Setup.exe
-// imports nothing from MSVCRT.DLL: a DLL that Windows 2000 and XP do not count
-// among their known DLLs and that a Windows 95 may not have at all, so the
-// loader would look for it in the program's folder first. Compiled without
-// the compiler's builtins, so that no loop here becomes a call to itself.
+// The few C library functions the shipped images' code calls, so that
+// Setup.exe and pkgcheck.exe import nothing from MSVCRT.DLL: a DLL that
+// Windows 2000 and XP do not count among their known DLLs and that a Windows
+// 95 may not have at all, so the loader would look for it in the program's
+// folder first. Compiled without the compiler's builtins, so that no loop here
+// becomes a call to itself.
 #include <cstddef>
 
 #include "platform/win32/win32_api.h"
@@ -22,6 +23,12 @@ void free(void* block) {
 // As the runtime's abort ends a program.
 void abort() {
     ExitProcess(3);
+}
+
+// The destructors of static objects are never run: the images end with
+// ExitProcess, and the system takes back what those objects hold.
+int atexit(void (*)()) {
+    return 0;
 }
 
 void* memcpy(void* to, const void* from, std::size_t size) {
@@ -93,6 +100,17 @@ int strcmp(const char* left, const char* right) {
         ++b;
     }
     return *a == *b ? 0 : (*a < *b ? -1 : 1);
+}
+
+char* strchr(const char* text, int value) {
+    for (;; ++text) {
+        if (*text == static_cast<char>(value)) {
+            return const_cast<char*>(text);
+        }
+        if (*text == '\0') {
+            return nullptr;
+        }
+    }
 }
 
 char* strrchr(const char* text, int value) {

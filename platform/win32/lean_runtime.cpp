@@ -1,10 +1,12 @@
-// Setup.exe has no use for the C++ runtime's error reporting: the verbose
+// The shipped images (Setup.exe, pkgcheck.exe) start at entry points of their
+// own, without the runtime's start-up code (built for the Pentium Pro), and
+// have no use for the C++ runtime's error reporting: the verbose
 // terminate handler brings a demangler and printf, and the exception throwers
 // bring the standard exception classes, together most of the image. Nothing in
 // the program throws or catches; where the runtime would throw (memory
 // exhausted, a container misused) the program ends, as an exception nobody
-// catches would end it. Linked into Setup.exe only: the tests keep the
-// runtime's own.
+// catches would end it. Linked into the shipped images only: the tests keep
+// the runtime's own.
 //
 // The allocation functions are here for the same reason: the runtime's
 // operator new throws std::bad_alloc, which brings the whole unwinder (and
@@ -12,7 +14,13 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/win32/lean_start.h"
+
 namespace {
+
+// The static constructors as the linker lists them: a count (or -1 when it
+// did not count them), the functions, then a null.
+extern "C" void (*__CTOR_LIST__[])();
 
 // A distinct block even for size 0, as operator new must give.
 void* Allocate(std::size_t size) {
@@ -28,6 +36,19 @@ void* AllocateOrEnd(std::size_t size) {
 }
 
 }  // namespace
+
+void RunStaticConstructors() {
+    std::size_t count = reinterpret_cast<std::size_t>(__CTOR_LIST__[0]);
+    if (count == static_cast<std::size_t>(-1)) {
+        count = 0;
+        while (__CTOR_LIST__[count + 1] != nullptr) {
+            ++count;
+        }
+    }
+    for (std::size_t i = count; i >= 1; --i) {
+        __CTOR_LIST__[i]();
+    }
+}
 
 void* operator new(std::size_t size) {
     return AllocateOrEnd(size);

@@ -66,8 +66,10 @@ class WindowsComputer : public Computer, public SystemInfReader {
             *error = folder + " is not a folder";
             return false;
         }
+        // "C:\表" ends in the byte 0x5C but not in a backslash.
         char last = folder.empty() ? '\0' : folder.back();
-        std::string prefix = last == '\\' || last == '/' || last == ':' ? folder : folder + "\\";
+        bool separator = EndsWithBackslash(folder.c_str()) || last == '/' || last == ':';
+        std::string prefix = separator ? folder : folder + "\\";
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) {

@@ -1,4 +1,11 @@
+#include "platform/text.h"
 #include "platform/win32/win32_api.h"
+
+bool EndsWithBackslash(const char* path) {
+    std::size_t last =
+        LastBackslash(path, [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+    return last != kNoBackslash && path[last + 1] == '\0';
+}
 
 // Only the system folder's copy: a DLL loaded by bare name is looked for in
 // the program's own folder first (a download folder, a shared drive, a floppy
@@ -10,16 +17,8 @@ HMODULE LoadSystemLibrary(const char* name) {
     if (length == 0 || length >= MAX_PATH || length + 1 + nameLength >= sizeof path) {
         return nullptr;
     }
-    // Ends with a backslash only at a drive's root; the last byte of a
-    // double-byte character may be 0x5C too, so the test goes by characters.
-    bool endsWithBackslash = false;
-    for (UINT i = 0; i < length; ++i) {
-        endsWithBackslash = path[i] == '\\';
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < length) {
-            ++i;
-        }
-    }
-    if (!endsWithBackslash) {
+    // Ends with a backslash only at a drive's root.
+    if (!EndsWithBackslash(path)) {
         path[length++] = '\\';
     }
     lstrcpyA(path + length, name);

@@ -19,6 +19,11 @@
 #undef MoveFile
 #undef CreateDirectory
 
+// Whether the path's last character is a backslash, read a character at a
+// time in the ANSI code page: the second byte of a double-byte character may
+// be 0x5C too (表 in Shift-JIS, 功 in Big5).
+bool EndsWithBackslash(const char* path);
+
 // A DLL of the system folder, loaded by its full path there; nullptr when it
 // is missing. Never by bare name: see system_library.cpp.
 HMODULE LoadSystemLibrary(const char* name);

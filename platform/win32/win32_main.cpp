@@ -1,32 +1,10 @@
 // Setup.exe's entry point: the real platform under the program.
-#include <cstddef>
-
 #include "app/setup_app.h"
+#include "platform/win32/lean_start.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_devices.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windows.h"
-
-namespace {
-
-// The static constructors as the linker lists them: a count (or -1 when it
-// did not count them), the functions, then a null.
-extern "C" void (*__CTOR_LIST__[])();
-
-void RunStaticConstructors() {
-    std::size_t count = reinterpret_cast<std::size_t>(__CTOR_LIST__[0]);
-    if (count == static_cast<std::size_t>(-1)) {
-        count = 0;
-        while (__CTOR_LIST__[count + 1] != nullptr) {
-            ++count;
-        }
-    }
-    for (std::size_t i = count; i >= 1; --i) {
-        __CTOR_LIST__[i]();
-    }
-}
-
-}  // namespace
 
 // The runtime's start-up code is built for the Pentium Pro: its CMOV
 // instructions would fault before the program's first line on a Pentium MMX
