@@ -73,5 +73,9 @@ function(win98_program_image target)
     if(WIN98_SHIPPED_ARCH)
         set(entry _${entry})
     endif()
-    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry} -Wl,--gc-sections)
+    # No base relocations: an EXE loads at its preferred base on every Windows
+    # it serves, each giving it an address space of its own; the platform's
+    # own linker leaves them out of an EXE too.
+    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry} -Wl,--gc-sections
+                        -Wl,--disable-reloc-section)
 endfunction()

@@ -25,7 +25,9 @@ class FixedText {
   public:
     static constexpr std::size_t kCapacity = N;
 
-    FixedText() = default;
+    // Zero-filled by a call rather than copied from a zero image of the
+    // object, which the compiler keeps for each aggregate of texts.
+    FixedText() { std::memset(text_, 0, N); }
 
     const char* c_str() const { return text_; }
     std::size_t size() const { return std::strlen(text_); }
@@ -79,7 +81,7 @@ class FixedText {
     bool operator==(const char* s) const { return std::strcmp(text_, s) == 0; }
 
   private:
-    char text_[N] = {};
+    char text_[N];
 };
 
 // Paths and patterns are formatted into 256-byte buffers.
