@@ -41,7 +41,7 @@ endfunction()
 # compiled in place (platform/win32/string_in_place.h).
 function(win98_lean_code target)
     target_compile_options(${target} PRIVATE
-        -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics
+        -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-rtti
         -ffunction-sections -fdata-sections
         -include ${PROJECT_SOURCE_DIR}/platform/win32/string_in_place.h)
 endfunction()
