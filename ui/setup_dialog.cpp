@@ -17,7 +17,7 @@ CSetupDlg::CSetupDlg(const Platform& platform, ProgramState& state)
 void CSetupDlg::SetCaptions() {
     WindowServices& windows = Windows();
     windows.SetWindowTitle(Handle(), state_.brand.programName.c_str());
-    const struct {
+    static const struct {
         int control;
         unsigned text;
     } captions[] = {
