@@ -22,6 +22,8 @@ void AppendRunLog(SystemServices& sys, const char* windowsDir, const RunLog& log
     const std::uint32_t numbers[] = {now.year,      now.month,     now.day,
                                      now.hour,      now.minute,    now.second,
                                      version.major, version.minor, version.build & 0xFFFFu};
+    // The date and time, then the program, the kind and the version; each
+    // number after the first comes behind its separator.
     for (int i = 0; i < 9; ++i) {
         if (i == 6) {
             section.Put({" Setup.exe " SETUP_FILE_VERSION " on ",
