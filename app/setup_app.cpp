@@ -1,6 +1,7 @@
 #include "app/setup_app.h"
 
 #include "app/command_line.h"
+#include "engine/log_section.h"
 #include "resources/agreement_text.h"
 #include "resources/resource_ids.h"
 #include "system/run_guard.h"
@@ -68,9 +69,21 @@ bool CSetupApp::InitInstance() {
         return false;
     }
     CAgreementDlg agreement(platform_.windows);
-    if (agreement.DoModal() == kIdOk) {
-        CSetupDlg dialog(platform_, state_);
-        dialog.DoModal();
+    if (agreement.DoModal() != kIdOk) {
+        return false;
+    }
+    // The run's changes are logged as they happen; the section is written
+    // once, through the plain services, after the dialog has ended.
+    RunLog log(platform_.system);
+    platform_.system.runLog = &log;
+    platform_.devices.runLog = &log;
+    CSetupDlg dialog(platform_, state_);
+    dialog.DoModal();
+    platform_.system.runLog = nullptr;
+    platform_.devices.runLog = nullptr;
+    if (!state_.windowsDir.empty()) {
+        RunFacts facts{state_.osKind, state_.road, OutcomeText(state_.outcome), ExitCode()};
+        AppendRunLog(platform_.system, state_.windowsDir.c_str(), log, facts);
     }
     return false;
 }

@@ -37,11 +37,13 @@ endfunction()
 # in it throws, so no exceptions and no unwind tables, which with the runtime's
 # unwinder made a third of the image; one thread, so no locks around the first
 # use of a function's static object (the runtime's lock brings the unwinder
-# too); sections the linker can drop one by one; std::string's members
-# compiled in place (platform/win32/string_in_place.h).
+# too); no run-time type records (nothing asks a type at run time) and no
+# frame pointer (nothing walks the stack); sections the linker can drop one by
+# one; std::string's members compiled in place
+# (platform/win32/string_in_place.h).
 function(win98_lean_code target)
     target_compile_options(${target} PRIVATE
-        -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics
+        -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-rtti -fomit-frame-pointer
         -ffunction-sections -fdata-sections
         -include ${PROJECT_SOURCE_DIR}/platform/win32/string_in_place.h)
 endfunction()

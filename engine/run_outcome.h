@@ -28,3 +28,22 @@ constexpr int ExitCodeOf(RunOutcome outcome) {
     }
     return 1603;
 }
+
+// The outcome in the run's log.
+constexpr const char* OutcomeText(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::Completed:
+            return "completed";
+        case RunOutcome::Failed:
+            return "failed";
+        case RunOutcome::Cancelled:
+            return "cancelled";
+        case RunOutcome::PackageUnusable:
+            return "package unusable";
+        case RunOutcome::SystemRefused:
+            return "Windows not served";
+        case RunOutcome::AlreadyRunning:
+            return "another run working";
+    }
+    return "failed";
+}

@@ -8,6 +8,8 @@
 
 #include "platform/text.h"
 
+class RunLog;
+
 // A setup class GUID in the platform's layout: numeric fields as numbers, the
 // last eight bytes in order.
 struct ClassGuid {
@@ -78,4 +80,7 @@ class DeviceServices {
     // Asks the system to enumerate the devices below `node` again. True when
     // the request was accepted; setting up what is found comes later.
     virtual bool ReenumerateDevNode(DevNode node) = 0;
+
+    // The run's log while one is kept (platform/run_log.h).
+    RunLog* runLog = nullptr;
 };

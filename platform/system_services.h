@@ -9,6 +9,8 @@
 
 #include "platform/text.h"
 
+class RunLog;
+
 // An open INF file; kNoInf when none.
 using InfHandle = std::uintptr_t;
 constexpr InfHandle kNoInf = 0;
@@ -32,6 +34,16 @@ struct WindowsVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
     std::uint32_t build = 0;  // as reported; the 98 family keeps the version in the high word
+};
+
+// The local date and time, as the system's clock gives it.
+struct LocalTime {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t day = 0;
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
 };
 
 class SystemServices {
@@ -87,12 +99,27 @@ class SystemServices {
     // Ends the file at the current position.
     virtual bool TruncateFile(FileHandle file) = 0;
 
+    // Creates the file or writes at its end, shared with no one. False when
+    // it cannot be opened or not every byte was written.
+    virtual bool AppendToFile(const char* path, const void* data, std::uint32_t size) = 0;
+
+    // The system's code (Win32 error) for the last failed call of these or
+    // the device services, as GetLastError gives it.
+    virtual std::uint32_t LastError() = 0;
+
+    // A text value under HKEY_LOCAL_MACHINE\`keyPath`; false when it is
+    // missing, not text or does not fit (the buffer then holds no text).
+    virtual bool ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                         TextBuffer out) = 0;
     // Creates or replaces a text value under HKEY_LOCAL_MACHINE\`keyPath` (the
     // key must exist). Returns the registry status: 0 on success.
     virtual long SetMachineRegistryText(const char* keyPath, const char* valueName,
                                         const char* text) = 0;
 
     virtual bool GetVersion(WindowsVersion* version) = 0;
+    virtual LocalTime GetLocalTime() = 0;
+    // The system's default language id (0x0409 English, 0x0411 Japanese).
+    virtual std::uint16_t GetSystemLanguage() = 0;
     // Folder texts of at most 260 characters; false (buffer as it was) on failure.
     virtual bool GetWindowsDirectory(TextBuffer out) = 0;
     virtual bool GetModulePath(TextBuffer out) = 0;
@@ -111,4 +138,8 @@ class SystemServices {
     // holds it; false when another run does or the guard cannot be had.
     virtual bool TakeRunGuard(const char* name) = 0;
     virtual void ReleaseRunGuard() = 0;
+
+    // The run's log while one is kept: each step adds a line for each change
+    // it makes (platform/run_log.h).
+    RunLog* runLog = nullptr;
 };

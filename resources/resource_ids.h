@@ -1,6 +1,9 @@
 // Ids shared by the resource script and the code.
 #pragma once
 
+// The version block's file version, which the run's log names too.
+#define SETUP_FILE_VERSION "2.02"
+
 // Dialog templates.
 #define IDD_ABOUTBOX 100
 #define IDD_SETUP 102

@@ -1,6 +1,7 @@
 #include "store/driver_files.h"
 
 #include "platform/os_kind.h"
+#include "platform/run_log.h"
 #include "platform/text.h"
 #include "resources/resource_ids.h"
 #include "store/inf_edit.h"
@@ -135,7 +136,10 @@ bool DriverInstall::Stage() {
         if (file == inf_ && !shortInstall_) {
             // The installed INF no longer copies files by itself; the short
             // install's INF goes in byte for byte.
-            DisableInfCopyFiles(sys_, swap_.File(file).staged.c_str(), pkg_.installSection);
+            Note(sys_.runLog,
+                 DisableInfCopyFiles(sys_, swap_.File(file).staged.c_str(), pkg_.installSection)
+                     ? "disabled the INF's CopyFiles entry"
+                     : "left the INF's CopyFiles entry");
         }
     }
     return true;
@@ -192,7 +196,8 @@ bool DriverInstall::Commit() {
             for (const char* database : {"\\inf\\DRVIDX.BIN", "\\inf\\DRVDATA.BIN"}) {
                 StorePath path;
                 if (Concat(&path, {pkg_.windowsDir, database})) {
-                    sys_.DeleteFile(path.c_str());
+                    Logged(sys_.runLog, sys_.DeleteFile(path.c_str()), "deleted", "delete",
+                           path.c_str(), nullptr, true);
                 }
             }
         }
@@ -210,6 +215,7 @@ bool DeleteDriverImage(SystemServices& sys, const DriverPackage& pkg) {
         return true;
     }
     sys.SetFileAttributes(image.c_str(), kFileAttributeNormal);
-    sys.DeleteFile(image.c_str());
+    Logged(sys.runLog, sys.DeleteFile(image.c_str()), "deleted", "delete", image.c_str(), nullptr,
+           true);
     return sys.GetFileState(image.c_str()) == FileState::Missing;
 }

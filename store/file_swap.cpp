@@ -1,8 +1,14 @@
 #include "store/file_swap.h"
 
+#include "platform/run_log.h"
+
 bool DeleteWithAttributesCleared(SystemServices& sys, const char* path) {
     sys.SetFileAttributes(path, kFileAttributeNormal);
-    return sys.DeleteFile(path);
+    return Logged(sys.runLog, sys.DeleteFile(path), "deleted", "delete", path, nullptr, true);
+}
+
+bool MoveLogged(SystemServices& sys, const char* from, const char* to) {
+    return Logged(sys.runLog, sys.MoveFile(from, to), "renamed", "rename", from, to, true);
 }
 
 std::size_t FileSwap::Add(const SwapFile& file) {
@@ -15,7 +21,9 @@ bool FileSwap::Stage(std::size_t index) {
     const char* staged = file.staged.c_str();
     // A staged copy left read-only (the package's own mark) could be neither
     // edited nor deleted.
-    bool copied = !failed_ && sys_.CopyFile(file.source.c_str(), staged) &&
+    bool copied = !failed_ &&
+                  Logged(sys_.runLog, sys_.CopyFile(file.source.c_str(), staged), "copied", "copy",
+                         file.source.c_str(), staged) &&
                   sys_.SetFileAttributes(staged, kFileAttributeNormal);
     if (!copied) {
         failed_ = true;
@@ -31,7 +39,7 @@ bool FileSwap::SetAside(std::size_t index) {
     }
     FileState state = sys_.GetFileState(slot.file.target.c_str());
     if (state == FileState::Present) {
-        slot.setAside = sys_.MoveFile(slot.file.target.c_str(), slot.file.aside.c_str());
+        slot.setAside = MoveLogged(sys_, slot.file.target.c_str(), slot.file.aside.c_str());
     }
     failed_ = state == FileState::Unknown || (state == FileState::Present && !slot.setAside);
     return !failed_;
@@ -40,7 +48,7 @@ bool FileSwap::SetAside(std::size_t index) {
 bool FileSwap::PutInPlace(std::size_t index) {
     Slot& slot = slots_[index];
     if (SetAside(index)) {
-        slot.inPlace = sys_.MoveFile(slot.file.staged.c_str(), slot.file.target.c_str());
+        slot.inPlace = MoveLogged(sys_, slot.file.staged.c_str(), slot.file.target.c_str());
         failed_ = !slot.inPlace;
     }
     return !failed_;
@@ -55,10 +63,10 @@ bool FileSwap::Finish() {
         const SwapFile& file = slot.file;
         if (failed_ && slot.inPlace) {
             // The new file goes back under its staged name, freeing the target.
-            slot.inPlace = !sys_.MoveFile(file.target.c_str(), file.staged.c_str());
+            slot.inPlace = !MoveLogged(sys_, file.target.c_str(), file.staged.c_str());
         }
         if (failed_ && slot.setAside && !slot.inPlace) {
-            slot.setAside = !sys_.MoveFile(file.aside.c_str(), file.target.c_str());
+            slot.setAside = !MoveLogged(sys_, file.aside.c_str(), file.target.c_str());
         }
         if (!failed_ && slot.setAside) {
             slot.setAside = !DeleteWithAttributesCleared(sys_, file.aside.c_str());
@@ -85,7 +93,7 @@ void RecoverLeftovers(SystemServices& sys, const SwapFile& file) {
         // An aside copy is deleted only where a file stands in its place.
         FileState state = sys.GetFileState(target);
         if (state == FileState::Missing) {
-            sys.MoveFile(aside, target);
+            MoveLogged(sys, aside, target);
         } else if (state == FileState::Present) {
             DeleteWithAttributesCleared(sys, aside);
         }

@@ -74,4 +74,6 @@ class FileSwap {
 void RecoverLeftovers(SystemServices& sys, const SwapFile& file);
 
 // Clears a file's read-only mark and deletes it; true when it was deleted.
+// Both log their change.
 bool DeleteWithAttributesCleared(SystemServices& sys, const char* path);
+bool MoveLogged(SystemServices& sys, const char* from, const char* to);

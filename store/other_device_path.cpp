@@ -1,11 +1,13 @@
 #include "store/other_device_path.h"
 
+#include "platform/run_log.h"
 #include "store/store_paths.h"
 
 void CreateOtherInfFolder(SystemServices& sys, const char* windowsDir) {
     StorePath folder;
     if (Concat(&folder, {windowsDir, kOtherInfFolder})) {
-        sys.CreateDirectory(folder.c_str());
+        Logged(sys.runLog, sys.CreateDirectory(folder.c_str()), "created the folder",
+               "create the folder", folder.c_str(), nullptr, true);
     }
 }
 
@@ -15,6 +17,20 @@ long SetOtherDevicePath(SystemServices& sys, const char* windowsDir) {
     if (!Concat(&folder, {windowsDir, kOtherInfFolder})) {
         return kPathTooLong;
     }
-    return sys.SetMachineRegistryText("Software\\Microsoft\\Windows\\CurrentVersion",
-                                      "OtherDevicePath", folder.c_str());
+    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    RunLog* log = sys.runLog;
+    if (log != nullptr) {
+        FixedText<261> before;
+        bool known = sys.ReadMachineRegistryText(key, "OtherDevicePath", before.Buffer());
+        before.Seal();
+        log->Change(true, "OtherDevicePath was", "", known ? before.c_str() : "(not set)");
+    }
+    long status = sys.SetMachineRegistryText(key, "OtherDevicePath", folder.c_str());
+    if (log != nullptr && status == 0) {
+        log->Change(true, "set OtherDevicePath to", "", folder.c_str());
+    } else if (log != nullptr) {
+        log->AddFailure("set OtherDevicePath to", folder.c_str(), nullptr,
+                        static_cast<std::uint32_t>(status));
+    }
+    return status;
 }

@@ -1,6 +1,8 @@
 #include "store/system_file_aside.h"
 
 #include "platform/os_kind.h"
+#include "platform/run_log.h"
+#include "store/file_swap.h"
 #include "store/store_paths.h"
 
 namespace {
@@ -35,13 +37,14 @@ struct AsidePaths {
 
 void Remove(SystemServices& sys, const StorePath& path) {
     if (!path.empty()) {
-        sys.DeleteFile(path.c_str());
+        Logged(sys.runLog, sys.DeleteFile(path.c_str()), "deleted", "delete", path.c_str(), nullptr,
+               true);
     }
 }
 
 void Rename(SystemServices& sys, const StorePath& from, const StorePath& to) {
     if (!from.empty() && !to.empty()) {
-        sys.MoveFile(from.c_str(), to.c_str());
+        MoveLogged(sys, from.c_str(), to.c_str());
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/run_log.h"
+
 namespace {
 
 using InstanceIdText = FixedText<512>;
@@ -29,7 +31,8 @@ bool ForEachDeviceEntry(DeviceServices& devices, const ClassGuid& classGuid, con
                         std::uint32_t flags, Visit visit) {
     DeviceSet set = devices.OpenDeviceSet(classGuid, enumerator, flags);
     if (set == kNoDeviceSet) {
-        return false;
+        return Logged(devices.runLog, false, "", "list the device entries of",
+                      enumerator != nullptr ? enumerator : "");
     }
     DeviceEntry entry;
     for (std::uint32_t index = 0;
@@ -76,20 +79,22 @@ int RemoveMatchingDevices(DeviceServices& devices, const TargetId* targetIds, st
                           const ClassGuid& classGuid, const char* enumerator, std::uint32_t flags,
                           int* matched) {
     int removed = 0;
-    ForEachDeviceEntry(devices, classGuid, enumerator, flags,
-                       [&](DeviceSet set, const DeviceEntry& entry, const char* instanceId) {
-                           if (FindTargetIdIn(instanceId, targetIds, listSize) == nullptr) {
-                               return;
-                           }
-                           if (matched != nullptr) {
-                               ++*matched;
-                           }
-                           // One removal per entry: a failed one is neither
-                           // retried nor tried with a later target id.
-                           if (devices.RemoveDevice(set, entry)) {
-                               ++removed;
-                           }
-                       });
+    ForEachDeviceEntry(
+        devices, classGuid, enumerator, flags,
+        [&](DeviceSet set, const DeviceEntry& entry, const char* instanceId) {
+            if (FindTargetIdIn(instanceId, targetIds, listSize) == nullptr) {
+                return;
+            }
+            if (matched != nullptr) {
+                ++*matched;
+            }
+            // One removal per entry: a failed one is neither
+            // retried nor tried with a later target id.
+            if (Logged(devices.runLog, devices.RemoveDevice(set, entry), "removed the device entry",
+                       "remove the device entry", instanceId)) {
+                ++removed;
+            }
+        });
     return removed;
 }
 

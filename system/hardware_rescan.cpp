@@ -1,6 +1,7 @@
 #include "system/hardware_rescan.h"
 
 #include "platform/os_kind.h"
+#include "platform/run_log.h"
 #include "store/system_file_aside.h"
 #include "system/wizard_automation.h"
 
@@ -11,7 +12,9 @@ constexpr unsigned kSettleMs = 3000;
 
 bool ReenumerateFromRoot(DeviceServices& devices) {
     DevNode root = 0;
-    return devices.LocateRootDevNode(&root) && devices.ReenumerateDevNode(root);
+    return Logged(devices.runLog,
+                  devices.LocateRootDevNode(&root) && devices.ReenumerateDevNode(root),
+                  "requested a hardware rescan", "request a hardware rescan", "");
 }
 
 }  // namespace
@@ -41,8 +44,8 @@ bool RescanHardware(const SetupServices& services, std::uint8_t osKind, const ch
         RestoreDriverDatabase(sys, osKind, windowsDir);
     }
     if (xp) {
-        ok =
-            DriveNewHardwareWizard(services.windows, services.channel, deviceDescription, from, to);
+        ok = DriveNewHardwareWizard(services.windows, services.channel, deviceDescription, from, to,
+                                    sys.runLog);
         RestoreUsbstorInf(sys, osKind, windowsDir);
     }
     services.channel.SetProgress(to);

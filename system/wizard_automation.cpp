@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/run_log.h"
 #include "platform/text.h"
 
 namespace {
@@ -84,7 +85,7 @@ WindowHandle WaitForWizard(WindowServices& windows, SetupChannel& channel, const
 }
 
 bool DriveNewHardwareWizard(WindowServices& windows, SetupChannel& channel,
-                            const char* deviceDescription, int from, int to) {
+                            const char* deviceDescription, int from, int to, RunLog* log) {
     // An empty pattern is in every window text: it would take any dialog for
     // the wizard and answer our own dialog in every cycle.
     if (deviceDescription == nullptr || deviceDescription[0] == '\0') {
@@ -104,8 +105,9 @@ bool DriveNewHardwareWizard(WindowServices& windows, SetupChannel& channel,
     if (next == kNoWindow || finish == kNoWindow) {
         return false;
     }
-    for (int press = 0; press < kPrimingPresses; ++press) {
+    for (int priming = 0; priming < kPrimingPresses; ++priming) {
         windows.SendCommand(wizard, kWizardNextId);
+        Note(log, "wizard page answered: Next");
         windows.Sleep(kCycleMs);
     }
 
@@ -121,8 +123,10 @@ bool DriveNewHardwareWizard(WindowServices& windows, SetupChannel& channel,
         if (page != pageMarker) {
             if (CanPress(windows, next)) {
                 windows.SendCommand(wizard, kWizardNextId);
+                Note(log, "wizard page answered: Next");
             } else if (CanPress(windows, finish)) {
                 windows.SendCommand(wizard, kWizardFinishId);
+                Note(log, "wizard page answered: Finish");
                 return true;
             }
             idle = 0;

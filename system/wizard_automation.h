@@ -3,6 +3,7 @@
 // dialog that names the device, and presses Finish, moving the progress bar.
 #pragma once
 
+#include "platform/run_log.h"
 #include "platform/setup_channel.h"
 #include "platform/window_services.h"
 
@@ -30,5 +31,6 @@ WindowHandle WaitForWizard(WindowServices& windows, SetupChannel& channel, const
 // The whole automation; true only when it pressed Finish. Gives up when no
 // wizard appears, when it lacks a page or its Next or Finish button, after
 // 160 cycles of 500 ms in a row without progress, and after 720 cycles in all.
+// Each page answered is a line of `log` when one is kept.
 bool DriveNewHardwareWizard(WindowServices& windows, SetupChannel& channel,
-                            const char* deviceDescription, int from, int to);
+                            const char* deviceDescription, int from, int to, RunLog* log);

@@ -356,11 +356,21 @@ class SystemReadsInfs : public SystemServices {
         return m_.system.SeekFile(file, offset);
     }
     bool TruncateFile(FileHandle file) override { return m_.system.TruncateFile(file); }
+    bool AppendToFile(const char* path, const void* data, std::uint32_t size) override {
+        return m_.system.AppendToFile(path, data, size);
+    }
+    std::uint32_t LastError() override { return m_.system.LastError(); }
+    bool ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                 TextBuffer out) override {
+        return m_.system.ReadMachineRegistryText(keyPath, valueName, out);
+    }
     long SetMachineRegistryText(const char* keyPath, const char* valueName,
                                 const char* text) override {
         return m_.system.SetMachineRegistryText(keyPath, valueName, text);
     }
     bool GetVersion(WindowsVersion* version) override { return m_.system.GetVersion(version); }
+    LocalTime GetLocalTime() override { return m_.system.GetLocalTime(); }
+    std::uint16_t GetSystemLanguage() override { return m_.system.GetSystemLanguage(); }
     bool GetWindowsDirectory(TextBuffer out) override { return m_.system.GetWindowsDirectory(out); }
     bool GetModulePath(TextBuffer out) override { return m_.system.GetModulePath(out); }
     std::string GetCommandLine() override { return m_.system.GetCommandLine(); }

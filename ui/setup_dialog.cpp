@@ -17,7 +17,7 @@ CSetupDlg::CSetupDlg(const Platform& platform, ProgramState& state)
 void CSetupDlg::SetCaptions() {
     WindowServices& windows = Windows();
     windows.SetWindowTitle(Handle(), state_.brand.programName.c_str());
-    const struct {
+    static const struct {
         int control;
         unsigned text;
     } captions[] = {
@@ -78,6 +78,8 @@ bool CSetupDlg::OnInitDialog() {
     SetCaptions();
 
     ReadMachine();
+    state_.osKind = ctx_.osKind;
+    state_.windowsDir = ctx_.windowsDir;
     if (!LoadPackage(platform_.system, channel_, ctx_)) {
         Finish(RunOutcome::PackageUnusable);
         return false;
@@ -87,6 +89,7 @@ bool CSetupDlg::OnInitDialog() {
     windows.CheckButton(Handle(), IDC_UNINSTALL, false);
 
     if (state_.silentMode == 1) {
+        state_.road = "silent install";
         SetupServices services{platform_.system, platform_.devices, windows, channel_};
         bool ok = RunSilentInstall(services, ctx_);
         Finish(ok ? RunOutcome::Completed : RunOutcome::Failed);
@@ -134,6 +137,7 @@ void CSetupDlg::OnStart() {
     // Read once: a radio click during a pause changes neither the sequence
     // nor its closing message.
     bool install = ctx_.installSelected == 1;
+    state_.road = !install ? "uninstall" : ctx_.infOnlyMode != 0 ? "short install" : "install";
     SetupServices services{platform_.system, platform_.devices, windows, channel_};
     bool ok = install ? RunInstall(services, ctx_) : RunUninstall(services, ctx_);
 

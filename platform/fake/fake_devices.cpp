@@ -76,6 +76,7 @@ DeviceSet FakeDevices::OpenDeviceSet(const ClassGuid& classGuid, const char* enu
                       : unknownEnumerator      ? KeyLook::Absent
                                                : KeyLook::Present;
         if (enumerator == nullptr || !RefusalMeansNoEntries(refusal, key)) {
+            faults_.Refuse(refusal);
             return kNoDeviceSet;
         }
     }
@@ -145,7 +146,7 @@ bool FakeDevices::RemoveDevice(DeviceSet set, const DeviceEntry& entry) {
     }
     auto node = tree_.find(member->serial);
     if (node == tree_.end() || node->second.removalFails) {
-        return false;
+        return faults_.Refuse(5);  // ERROR_ACCESS_DENIED, as a driver that holds on
     }
     FakeDevice removed = node->second;
     tree_.erase(node);

@@ -7,6 +7,14 @@ namespace fake {
 
 namespace {
 
+// The codes Windows gives for the machine's own refusals.
+constexpr std::uint32_t kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
+constexpr std::uint32_t kPathNotFound = 3;       // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kAccessDenied = 5;       // ERROR_ACCESS_DENIED
+constexpr std::uint32_t kSharingViolation = 32;  // ERROR_SHARING_VIOLATION
+constexpr std::uint32_t kDiskFull = 112;         // ERROR_DISK_FULL
+constexpr std::uint32_t kAlreadyExists = 183;    // ERROR_ALREADY_EXISTS
+
 bool CopyOut(const std::string& text, TextBuffer out) {
     if (text.size() + 1 > out.capacity) {
         return false;
@@ -138,8 +146,11 @@ FileState FakeSystem::GetFileState(const char* path) {
 
 bool FakeSystem::SetFileAttributes(const char* path, std::uint32_t attributes) {
     File* file = files_.Find(path);
-    if (faults_.Fail(Op::SetFileAttributes) || file == nullptr) {
+    if (faults_.Fail(Op::SetFileAttributes)) {
         return false;
+    }
+    if (file == nullptr) {
+        return faults_.Refuse(kFileNotFound);
     }
     file->attributes = attributes;
     changes_.push_back({Change::Attributes, path, {}});
@@ -149,12 +160,17 @@ bool FakeSystem::SetFileAttributes(const char* path, std::uint32_t attributes) {
 bool FakeSystem::CopyFile(const char* from, const char* to) {
     const File* source = files_.Find(from);
     const File* target = files_.Find(to);
-    if (faults_.Fail(Op::CopyFile) || source == nullptr || source->openElsewhere ||
-        !files_.FolderExists(FileSystem::FolderOf(to))) {
+    if (faults_.Fail(Op::CopyFile)) {
         return false;
     }
-    if (target != nullptr && (Busy(*target) || (target->attributes & kAttrReadOnly) != 0)) {
-        return false;
+    if (source == nullptr || !files_.FolderExists(FileSystem::FolderOf(to))) {
+        return faults_.Refuse(source == nullptr ? kFileNotFound : kPathNotFound);
+    }
+    if (source->openElsewhere || (target != nullptr && Busy(*target))) {
+        return faults_.Refuse(kSharingViolation);
+    }
+    if (target != nullptr && (target->attributes & kAttrReadOnly) != 0) {
+        return faults_.Refuse(kAccessDenied);
     }
     // The copy brings the source's attributes along, as CopyFileA does.
     files_.Put(to, source->bytes, source->attributes);
@@ -164,9 +180,13 @@ bool FakeSystem::CopyFile(const char* from, const char* to) {
 
 bool FakeSystem::DeleteFile(const char* path) {
     const File* file = files_.Find(path);
-    if (faults_.Fail(Op::DeleteFile) || file == nullptr || Busy(*file) ||
-        (file->attributes & kAttrReadOnly) != 0) {
+    if (faults_.Fail(Op::DeleteFile)) {
         return false;
+    }
+    if (file == nullptr || Busy(*file) || (file->attributes & kAttrReadOnly) != 0) {
+        return faults_.Refuse(file == nullptr ? kFileNotFound
+                              : Busy(*file)   ? kSharingViolation
+                                              : kAccessDenied);
     }
     changes_.push_back({Change::Delete, path, {}});
     return files_.Remove(path);
@@ -174,9 +194,14 @@ bool FakeSystem::DeleteFile(const char* path) {
 
 bool FakeSystem::MoveFile(const char* from, const char* to) {
     const File* source = files_.Find(from);
-    if (faults_.Fail(Op::MoveFile) || source == nullptr || Busy(*source) || files_.Exists(to) ||
-        !files_.FolderExists(FileSystem::FolderOf(to))) {
+    if (faults_.Fail(Op::MoveFile)) {
         return false;
+    }
+    if (source == nullptr || !files_.FolderExists(FileSystem::FolderOf(to))) {
+        return faults_.Refuse(source == nullptr ? kFileNotFound : kPathNotFound);
+    }
+    if (Busy(*source) || files_.Exists(to)) {
+        return faults_.Refuse(Busy(*source) ? kSharingViolation : kAlreadyExists);
     }
     files_.Rename(from, to);
     changes_.push_back({Change::Rename, to, from});
@@ -185,9 +210,14 @@ bool FakeSystem::MoveFile(const char* from, const char* to) {
 
 bool FakeSystem::CreateDirectory(const char* path) {
     std::string folder(path);
-    if (faults_.Fail(Op::CreateDirectory) || files_.FolderExists(folder) || files_.Exists(folder) ||
-        !files_.FolderExists(FileSystem::FolderOf(folder))) {
+    if (faults_.Fail(Op::CreateDirectory)) {
         return false;
+    }
+    if (files_.FolderExists(folder) || files_.Exists(folder)) {
+        return faults_.Refuse(kAlreadyExists);
+    }
+    if (!files_.FolderExists(FileSystem::FolderOf(folder))) {
+        return faults_.Refuse(kPathNotFound);
     }
     files_.MakeFolder(folder);
     changes_.push_back({Change::CreateFolder, folder, {}});
@@ -196,8 +226,13 @@ bool FakeSystem::CreateDirectory(const char* path) {
 
 FileHandle FakeSystem::OpenFileExclusive(const char* path) {
     File* file = files_.Find(path);
-    if (faults_.Fail(Op::OpenFileExclusive) || file == nullptr || Busy(*file) ||
-        (file->attributes & kAttrReadOnly) != 0) {
+    if (faults_.Fail(Op::OpenFileExclusive)) {
+        return kNoFile;
+    }
+    if (file == nullptr || Busy(*file) || (file->attributes & kAttrReadOnly) != 0) {
+        faults_.Refuse(file == nullptr ? kFileNotFound
+                       : Busy(*file)   ? kSharingViolation
+                                       : kAccessDenied);
         return kNoFile;
     }
     ++file->openHere;
@@ -259,6 +294,7 @@ bool FakeSystem::WriteFile(FileHandle handle, const void* data, std::uint32_t si
     std::uint32_t count = size;
     if (growth > diskFreeBytes) {
         count = static_cast<std::uint32_t>(size - (growth - diskFreeBytes));
+        faults_.Refuse(kDiskFull);
     }
     if (file->bytes.size() < open.position + count) {
         diskFreeBytes -= open.position + count - file->bytes.size();
@@ -289,15 +325,51 @@ bool FakeSystem::TruncateFile(FileHandle handle) {
     return true;
 }
 
+bool FakeSystem::AppendToFile(const char* path, const void* data, std::uint32_t size) {
+    if (faults_.Fail(Op::AppendToFile)) {
+        return false;
+    }
+    File* file = files_.Find(path);
+    if (file == nullptr && !files_.FolderExists(FileSystem::FolderOf(path))) {
+        return faults_.Refuse(kPathNotFound);
+    }
+    if (file != nullptr && (Busy(*file) || (file->attributes & kAttrReadOnly) != 0)) {
+        return faults_.Refuse(Busy(*file) ? kSharingViolation : kAccessDenied);
+    }
+    if (size > diskFreeBytes) {  // nothing of a section is written that does not fit whole
+        return faults_.Refuse(kDiskFull);
+    }
+    if (file == nullptr) {
+        files_.Put(path, std::string());
+        file = files_.Find(path);
+    }
+    diskFreeBytes -= size;
+    file->bytes.append(static_cast<const char*>(data), size);
+    changes_.push_back({Change::Write, file->path, {}});
+    return true;
+}
+
+bool FakeSystem::ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                         TextBuffer out) {
+    if (faults_.Fail(Op::ReadMachineRegistryText)) {
+        return false;
+    }
+    // The fake registry holds no empty values: an empty text is a missing one.
+    std::string text = registry_.Text(keyPath, valueName);
+    if (!text.empty() && CopyOut(text, out)) {
+        return true;
+    }
+    out.data[0] = '\0';
+    return faults_.Refuse(text.empty() ? kFileNotFound : 234);  // ERROR_MORE_DATA
+}
+
 long FakeSystem::SetMachineRegistryText(const char* keyPath, const char* valueName,
                                         const char* text) {
-    constexpr long kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-    constexpr long kAccessDenied = 5;  // ERROR_ACCESS_DENIED
     if (faults_.Fail(Op::SetMachineRegistryText)) {
-        return kAccessDenied;
+        return static_cast<long>(Faults::kInjectedError);
     }
     if (!registry_.SetText(keyPath, valueName, text)) {
-        return kFileNotFound;
+        return static_cast<long>(kFileNotFound);
     }
     changes_.push_back({Change::RegistryValue, std::string(keyPath) + "\\" + valueName, {}});
     return 0;

@@ -40,6 +40,9 @@ class FakeSystem : public SystemServices {
     // The ANSI code page: 932 (Shift-JIS), 936 (GBK) and 950 (Big5) have
     // two-byte characters; any other has none.
     unsigned codePage = 1252;
+    // The clock and the language the log's header reads.
+    LocalTime localTime{2026, 12, 8, 9, 30, 5};
+    std::uint16_t systemLanguage = 0x0409;
     // Runs of the program that hold the run guard, this one included.
     int runGuardHolders = 0;
     // The name of the guard this run last took.
@@ -73,9 +76,15 @@ class FakeSystem : public SystemServices {
                    std::uint32_t* done) override;
     bool SeekFile(FileHandle file, std::uint32_t offset) override;
     bool TruncateFile(FileHandle file) override;
+    bool AppendToFile(const char* path, const void* data, std::uint32_t size) override;
+    std::uint32_t LastError() override { return faults_.lastError; }
+    bool ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                 TextBuffer out) override;
     long SetMachineRegistryText(const char* keyPath, const char* valueName,
                                 const char* text) override;
     bool GetVersion(WindowsVersion* out) override;
+    LocalTime GetLocalTime() override { return localTime; }
+    std::uint16_t GetSystemLanguage() override { return systemLanguage; }
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
     bool IsLeadByte(unsigned char byte) override;

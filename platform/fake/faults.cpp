@@ -126,6 +126,10 @@ const char* OpName(Op op) {
             return "TickCount";
         case Op::TakeRunGuard:
             return "TakeRunGuard";
+        case Op::AppendToFile:
+            return "AppendToFile";
+        case Op::ReadMachineRegistryText:
+            return "ReadMachineRegistryText";
     }
     return "?";
 }
@@ -138,6 +142,7 @@ void Faults::Clear() {
     cut_ = false;
     log_.clear();
     injected_ = 0;
+    lastError = 0;
 }
 
 bool Faults::Fail(Op op) {
@@ -157,6 +162,7 @@ bool Faults::Fail(Op op) {
             std::abort();
 #endif
         }
+        lastError = kInjectedError;
         return true;
     }
     bool fail = alwaysFailing_.count(op) != 0;
@@ -165,6 +171,7 @@ bool Faults::Fail(Op op) {
     }
     if (fail) {
         ++injected_;
+        lastError = kInjectedError;
     }
     return fail;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -69,6 +70,8 @@ enum class Op {
     StartProgram,
     TickCount,
     TakeRunGuard,
+    AppendToFile,
+    ReadMachineRegistryText,
 };
 
 const char* OpName(Op op);
@@ -95,6 +98,16 @@ class Faults {
     bool Fail(Op op);
 
     const std::vector<Op>& Log() const { return log_; }
+
+    // The Win32 error code of the last failed call, as GetLastError keeps it
+    // for the whole machine; an injected failure gives kInjectedError.
+    static constexpr std::uint32_t kInjectedError = 31;  // ERROR_GEN_FAILURE
+    std::uint32_t lastError = 0;
+    // Sets the code of a failure the machine itself refuses; returns false.
+    bool Refuse(std::uint32_t code) {
+        lastError = code;
+        return false;
+    }
     std::size_t Injected() const { return injected_; }
 
   private:

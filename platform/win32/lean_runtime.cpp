@@ -89,6 +89,10 @@ void __verbose_terminate_handler() {
 }  // namespace __gnu_cxx
 
 namespace std {
+// The runtime's own definition comes with its new-handler functions and their
+// unwind tables, a section of the image to themselves.
+const nothrow_t nothrow{};
+
 void __throw_bad_alloc() {
     std::abort();
 }

@@ -161,12 +161,26 @@ bool Win32Devices::RemoveDevice(DeviceSet set, const DeviceEntry& entry) {
     return api_->removeDevice(SetOf(set), &data) != FALSE;
 }
 
+namespace {
+
+// The configuration manager answers a CONFIGRET and leaves the thread's error
+// code as it was: a refusal gets the general failure code, so that the run's
+// log never names another call's code.
+bool Accepted(CONFIGRET result) {
+    if (result != CR_SUCCESS) {
+        SetLastError(ERROR_GEN_FAILURE);
+    }
+    return result == CR_SUCCESS;
+}
+
+}  // namespace
+
 bool Win32Devices::LocateRootDevNode(DevNode* root) {
     if (api_->locateDevNode == nullptr) {
-        return false;
+        return Accepted(CR_FAILURE);
     }
     DEVINST node = 0;
-    if (api_->locateDevNode(&node, nullptr, CM_LOCATE_DEVNODE_NORMAL) != CR_SUCCESS) {
+    if (!Accepted(api_->locateDevNode(&node, nullptr, CM_LOCATE_DEVNODE_NORMAL))) {
         return false;
     }
     *root = node;
@@ -175,9 +189,9 @@ bool Win32Devices::LocateRootDevNode(DevNode* root) {
 
 bool Win32Devices::ReenumerateDevNode(DevNode node) {
     if (api_->reenumerateDevNode == nullptr) {
-        return false;
+        return Accepted(CR_FAILURE);
     }
     // Not CM_REENUMERATE_SYNCHRONOUS: setting up what is found is the
     // system's business after the call.
-    return api_->reenumerateDevNode(node, CM_REENUMERATE_NORMAL) == CR_SUCCESS;
+    return Accepted(api_->reenumerateDevNode(node, CM_REENUMERATE_NORMAL));
 }

@@ -247,6 +247,39 @@ bool Win32System::TruncateFile(FileHandle file) {
     return SetEndOfFile(FileOf(file)) != FALSE;
 }
 
+bool Win32System::AppendToFile(const char* path, const void* data, std::uint32_t size) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+              ::WriteFile(file, data, size, &written, nullptr) != FALSE && written == size;
+    CloseHandle(file);  // keeps the failed call's code
+    return ok;
+}
+
+std::uint32_t Win32System::LastError() {
+    return GetLastError();
+}
+
+bool Win32System::ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                          TextBuffer out) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(out.capacity - 1);
+    LONG status =
+        RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(out.data), &size);
+    RegCloseKey(key);
+    // A value stored without its NUL still ends in the buffer.
+    out.data[status == ERROR_SUCCESS && size < out.capacity ? size : 0] = '\0';
+    return status == ERROR_SUCCESS && type == REG_SZ;
+}
+
 long Win32System::SetMachineRegistryText(const char* keyPath, const char* valueName,
                                          const char* text) {
     HKEY key = nullptr;
@@ -271,6 +304,16 @@ bool Win32System::GetVersion(WindowsVersion* version) {
     version->minor = info.dwMinorVersion;
     version->build = info.dwBuildNumber;
     return true;
+}
+
+LocalTime Win32System::GetLocalTime() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::uint16_t Win32System::GetSystemLanguage() {
+    return GetSystemDefaultLangID();
 }
 
 bool Win32System::GetWindowsDirectory(TextBuffer out) {

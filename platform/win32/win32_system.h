@@ -38,9 +38,15 @@ class Win32System : public SystemServices {
                    std::uint32_t* done) override;
     bool SeekFile(FileHandle file, std::uint32_t offset) override;
     bool TruncateFile(FileHandle file) override;
+    bool AppendToFile(const char* path, const void* data, std::uint32_t size) override;
+    std::uint32_t LastError() override;
+    bool ReadMachineRegistryText(const char* keyPath, const char* valueName,
+                                 TextBuffer out) override;
     long SetMachineRegistryText(const char* keyPath, const char* valueName,
                                 const char* text) override;
     bool GetVersion(WindowsVersion* version) override;
+    LocalTime GetLocalTime() override;
+    std::uint16_t GetSystemLanguage() override;
     bool GetWindowsDirectory(TextBuffer out) override;
     bool GetModulePath(TextBuffer out) override;
     bool IsLeadByte(unsigned char byte) override;

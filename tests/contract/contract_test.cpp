@@ -39,24 +39,30 @@ TEST_F(SystemContract, FileStepsSucceedAndFailAsOnWindows) {
     const struct {
         const char *step, *name, *other;
         bool ok;
-        const char* then;     // a file after the step
-        const char* content;  // and what it holds
+        const char* then;         // a file after the step
+        const char* content;      // and what it holds
+        std::uint32_t error = 0;  // the system's code for a failed step
     } steps[] = {
         {"copy", "NEW.SY_", "OLD.SYS", true, "OLD.SYS", "new"},
-        {"copy", "NEW.SY_", "NONE\\A.SYS", false, "NONE\\A.SYS", "<missing>"},
+        {"copy", "NEW.SY_", "NONE\\A.SYS", false, "NONE\\A.SYS", "<missing>", 3},
         {"move", "NEW.SY_", "A.3S", true, "NEW.SY_", "<missing>"},
-        {"move", "A.3S", "OLD.SYS", false, "A.3S", "new"},
+        {"move", "A.3S", "OLD.SYS", false, "A.3S", "new", 183},
+        {"move", "NONE.3S", "C.3S", false, "C.3S", "<missing>", 2},
         {"read-only", "A.3S", nullptr, true, nullptr, nullptr},
-        {"delete", "A.3S", nullptr, false, nullptr, nullptr},
+        {"delete", "A.3S", nullptr, false, nullptr, nullptr, 5},
         // A read-only file is set aside under a free name with its mark.
         {"move", "A.3S", "B.3S", true, "A.3S", "<missing>"},
-        {"delete", "B.3S", nullptr, false, nullptr, nullptr},
+        {"delete", "B.3S", nullptr, false, nullptr, nullptr, 5},
         {"writable", "B.3S", nullptr, true, "B.3S", "new"},
         {"delete", "B.3S", nullptr, true, "B.3S", "<missing>"},
+        {"delete", "B.3S", nullptr, false, nullptr, nullptr, 2},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.step) + " " + step.name);
         EXPECT_EQ(Do(step.step, step.name, step.other), step.ok);
+        if (!step.ok) {
+            EXPECT_EQ(Sys().LastError(), step.error);
+        }
         EXPECT_EQ(step.then ? Content(step.then) : "", step.then ? step.content : "");
     }
 }
@@ -73,6 +79,25 @@ TEST_F(SystemContract, AnExclusiveOpenRewritesAnExistingFileInPlace) {
     EXPECT_TRUE(Sys().SeekFile(file, 10) && Sys().TruncateFile(file));
     Sys().CloseFile(file);
     EXPECT_EQ(Content("DISK.INF"), "[Go]\r\n;Coy");
+}
+
+TEST_F(SystemContract, AnAppendCreatesTheFileOrWritesAtItsEnd) {
+    const std::string log = At("RUN.LOG");
+    EXPECT_TRUE(Sys().AppendToFile(log.c_str(), "one\r\n", 5));
+    EXPECT_TRUE(Sys().AppendToFile(log.c_str(), "two\r\n", 5));
+    EXPECT_EQ(Content("RUN.LOG"), "one\r\ntwo\r\n");
+    FileHandle held = Sys().OpenFileExclusive(log.c_str());
+    EXPECT_FALSE(Sys().AppendToFile(log.c_str(), "x", 1)) << "held open";
+    EXPECT_EQ(Sys().LastError(), 32u);
+    Sys().CloseFile(held);
+    // A read-only log is not here: Wine run as root writes one anyway. The
+    // program's rows hold it on the fake machine.
+    EXPECT_FALSE(Sys().AppendToFile(At("NONE\\RUN.LOG").c_str(), "x", 1)) << "no folder";
+    EXPECT_EQ(Sys().LastError(), 3u);
+    EXPECT_EQ(Content("RUN.LOG"), "one\r\ntwo\r\n");
+    FixedText<261> value;
+    EXPECT_FALSE(Sys().ReadMachineRegistryText("Software\\Microsoft\\Windows\\CurrentVersion",
+                                               "NoSuchValue.Setup", value.Buffer()));
 }
 
 TEST_F(SystemContract, AListingNamesTheMatchingFilesOfOneFolder) {

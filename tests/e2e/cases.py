@@ -34,6 +34,7 @@ DESCRIPTION = "Vostrel NIMBLEKEY USB Flash Disk"
 OTHER_PATH = "C:\\windows\\INF\\OTHER"
 MAIN_FIXED_TEXT = "Main .in_ file with [Setup] section is not found !"
 COMPLETED, CANCELLED, FAILED, ANOTHER_RUN, UNUSABLE, REFUSED = 0, 1602, 1603, 1618, 1619, 1633
+RUN_LOG = "usbsetup.log"  # every run past the agreement appends a section to it
 
 SCRIPT = (PACKAGE / "NIMBLE.IN_").read_bytes()
 FLOPPY = (PACKAGE / "NIMBLEFD.INF").read_bytes()
@@ -84,7 +85,7 @@ INSTALLED_98 = dict(added=["inf/other/NIMBLE.INF", "system/iosubsys/NIMBLE.PDR",
 
 class Case:
     def __init__(self, name, build):
-        self.name, self.build, self.failures = name, build, []
+        self.name, self.build, self.failures, self.code = name, build, [], None
 
     def expect(self, what, actual, expected):
         if actual != expected:
@@ -116,6 +117,7 @@ class Case:
         self.expect("box owner and icon", t.words("box-owner") + t.words("box-icon"),
                     ["main", icon] if text else [])
         self.expect("exit code", t.exit_code(), code)
+        self.code = code
         return True
 
     def installed(self, t, bar=FULL_98):
@@ -128,9 +130,31 @@ class Case:
                    set(moving) <= set(allowed) and moving == sorted(moving)
                    and moving[-1:] == [100])
 
-    def changes(self, added=(), removed=(), changed=(), gone=(), path=None, files=None):
+    def changes(self, added=(), removed=(), changed=(), gone=(), path=None, files=None,
+                logged=(), log=True):
         """Exactly these files and device entries changed, the files hold what
-        they should and are writable; OtherDevicePath is path (or as it was)."""
+        they should and are writable; OtherDevicePath is path (or as it was).
+        The run's log is new (with `log`), in CRLF lines of ANSI text that hold
+        `logged` (bytes), and ends with the run's exit code."""
+        added = sorted(set(added) | {RUN_LOG}) if log else added
+        self._files_and_registry(added, removed, changed, gone, path, files)
+        if log:
+            self._log(logged)
+
+    def _log(self, logged):
+        log = self.m.windows / RUN_LOG
+        log = next((p for p in self.m.windows.glob("*") if p.name.lower() == RUN_LOG), log)
+        text = log.read_bytes() if log.exists() else b""
+        self.check("the log's lines end in CRLF", text.count(b"\n") == text.count(b"\r\n") >= 2)
+        self.check("the log's header and its own texts are ASCII",
+                   all(b < 0x80 for b in text.split(b"\r\n")[0][:40]))
+        if self.code is not None:
+            self.check(f"the log ends with exit code {self.code}",
+                       text.endswith(f", exit code {self.code}\r\n".encode()))
+        for piece in logged:
+            self.check(f"the log holds {piece!r}", piece in text)
+
+    def _files_and_registry(self, added, removed, changed, gone, path, files):
         before, after = self.before, self.after
         self.expect("files added, removed, changed", before.diff(after),
                     tuple(sorted(p.lower() for p in ps) for ps in (added, removed, changed)))
@@ -268,7 +292,9 @@ def winxp_silent_wizard(c):
     c.check(f"the wizard answered and finished ({handled})",
             "continue" in handled and handled[-1:] == ["finish"])
     c.check("USBSTOR.INF and .PNF set aside during the rescan", seen)
-    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"], files=usbstor)
+    c.changes(added=["inf/oemNIMBLE.INF", "system32/drivers/NIMBLE.SYS"], files=usbstor,
+              logged=[b" on Windows XP 5.1.", b" /S, silent install\r\n",
+                      b"wizard page answered: Finish\r\n"])
 
 
 @case
@@ -312,7 +338,7 @@ def language_case(language, locale, tag, c):
     c.expect("About box", t.quoted("about") + [t.words("about-owner")],
              [[T[101] + T[BRAND], T[BRAND + 2], "OK"], ["main"]])
     c.progress(t, FULL_98)
-    c.changes(**INSTALLED_98)
+    c.changes(**INSTALLED_98, logged=[b", install\r\n", b"\r\nOutcome: completed, exit code 0"])
 
 
 for _name, *_language in [("english", 1033, None, "en"),
@@ -323,11 +349,13 @@ for _name, *_language in [("english", 1033, None, "en"),
 
 
 def double_byte_folder(language, locale, folder, c):
-    # The folder's last character ends in the byte 0x5C, a backslash.
+    # The folder's last character ends in the byte 0x5C, a backslash; the
+    # log names it in the system's code page, as the system gave it.
     T = TABLES[language]
     (t,) = c.road("win98", [INSTALL], locale=locale, package_folder=folder)
     c.outcome(t, COMPLETED, T[129], "information", caption=T[BRAND])
-    c.changes(**INSTALLED_98)
+    code_page = {1041: "cp932", 1028: "cp950"}[language]
+    c.changes(**INSTALLED_98, logged=[b"copied C:\\" + folder.encode(code_page) + b"\\NIMBLE.IN_"])
 
 
 CASES["install_in_japanese_folder"] = functools.partial(double_byte_folder, 1041, "ja_JP.UTF-8",
@@ -389,7 +417,7 @@ def second_start_interactive(c):
     c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
     c.expect("foreground windows", t.quoted("foreground"),
              [["Found New Hardware Wizard"], ["Software License Agreement"]])
-    c.changes()
+    c.changes(log=False)  # the agreement refused, the second start turned away
 
 
 @case
@@ -425,7 +453,7 @@ def second_start_without_a_window(c):
     c.expect("the box", t.quoted("other-box") + [t.words("other-box-owner")],
              [[T[BRAND], T[130]], ["-"]])
     c.expect("the second run's exit code", t.words("other-exit-code"), [str(ANOTHER_RUN)])
-    c.changes()
+    c.changes(log=False)  # a start turned away writes nothing
 
 
 @case

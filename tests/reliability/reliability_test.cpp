@@ -75,6 +75,11 @@ const char* const kDevices[] = {
     "USB\\Vid_f1a5&Pid_d15c\\0001",     "D3IVURU\\VID_F1A5&PID_D15C\\7&3C&0",
     "PCI\\VEN_8086&DEV_7111\\3&61"};
 
+// The run's log and its older part, in the Windows folder.
+bool IsRunLog(const std::string& path) {
+    return Key(path) == Key(kWin + "USBSETUP.LOG") || Key(path) == Key(kWin + "USBSETUP.OLD");
+}
+
 std::string Pnf(std::string infPath) {
     return Key(infPath.replace(infPath.size() - 3, 3, "PNF"));
 }
@@ -181,6 +186,9 @@ struct Rig {
                        R"(C:\WINDOWS\SYSTEM32\DRIVERS\ )")
                            .find(folder) != std::string::npos;
         };
+        if (IsRunLog(change.path)) {
+            return change.kind == fake::Change::Write || change.kind == fake::Change::Rename;
+        }
         if (change.kind == fake::Change::RegistryValue) {
             return Key(change.path) ==
                    Key("Software\\Microsoft\\Windows\\CurrentVersion\\OtherDevicePath");
@@ -224,7 +232,10 @@ struct Rig {
             out += m.devices.Has(id) || OfTheDisk(id) ? "" : "removed a foreign entry " + id + "; ";
         }
         if (exitCode != 0 && exitCode != 1603) {  // no run: refused, cancelled, no package
-            bool changed = !m.system.Changes().empty() || m.devices.InstanceIds() != devicesBefore;
+            const auto& changes = m.system.Changes();
+            bool changed = std::any_of(changes.begin(), changes.end(),
+                                       [](const fake::Change& c) { return !IsRunLog(c.path); }) ||
+                           m.devices.InstanceIds() != devicesBefore;
             return out +
                    (changed ? "ended with " + std::to_string(exitCode) + " after changes; " : "");
         }
@@ -318,7 +329,7 @@ struct Rig {
             for (const auto& f : kEarlier) {
                 target = target || (f.role == 'Y' && Key(kWin + f.text) == Key(file->path));
             }
-            if (!target && before.count(Key(file->path)) == 0) {
+            if (!target && before.count(Key(file->path)) == 0 && !IsRunLog(file->path)) {
                 left.push_back(file);
             }
         }
@@ -372,6 +383,9 @@ struct Rig {
     std::string State() const {
         std::string state;
         for (const fake::File* file : m.files.All()) {
+            if (IsRunLog(file->path)) {
+                continue;
+            }
             state +=
                 Key(file->path) + "=" + file->bytes + "/" + std::to_string(file->attributes) + "\n";
         }
@@ -381,6 +395,57 @@ struct Rig {
         }
         return state;
     }
+    // The log's rules, for a run whose calls from `failed` on (with
+    // `andLater`) or that call alone failed: a section whenever its write was
+    // not one of them, in CRLF lines, ending with the run's exit code; where a
+    // failed change is one the run reports, it names it with its error code.
+    std::string LogViolations(std::size_t failed, bool andLater) const {
+        const std::vector<fake::Op>& calls = m.faults.Log();
+        auto failing = [&](std::size_t call) {
+            return call == failed || (andLater && call > failed);
+        };
+        auto last = [&calls](fake::Op op) {
+            return std::find(calls.rbegin(), calls.rend(), op).base() - calls.begin() - 1;
+        };
+        const std::ptrdiff_t append = last(fake::Op::AppendToFile);
+        const fake::File* log = m.files.Find(kWin + "USBSETUP.LOG");
+        if (append < 0 || failing(static_cast<std::size_t>(append))) {
+            return log == nullptr ? "" : "a log without its write; ";
+        }
+        if (log == nullptr) {
+            return m.system.diskFreeBytes == 0 ? "" : "no log; ";  // a full disk takes no section
+        }
+        const std::string& text = log->bytes;
+        std::string out;
+        for (std::size_t at = text.find('\n'); at != std::string::npos;
+             at = text.find('\n', at + 1)) {
+            out += at > 0 && text[at - 1] == '\r' ? "" : "a line without CR; ";
+        }
+        std::string end = "exit code " + std::to_string(exitCode) + "\r\n";
+        if (text.size() < end.size() || text.compare(text.size() - end.size(), end.size(), end)) {
+            out += "the section does not end with exit code " + std::to_string(exitCode) + "; ";
+        }
+        // The section's own writer begins with the version in its header.
+        const std::ptrdiff_t writer = last(fake::Op::GetVersion);
+        // Changes and looks; the INF edit and the marks cleared before a
+        // delete have the line of the step they serve.
+        const std::set<fake::Op> reported = {fake::Op::CopyFile,
+                                             fake::Op::DeleteFile,
+                                             fake::Op::MoveFile,
+                                             fake::Op::CreateDirectory,
+                                             fake::Op::RemoveDevice,
+                                             fake::Op::OpenDeviceSet,
+                                             fake::Op::LocateRootDevNode,
+                                             fake::Op::ReenumerateDevNode,
+                                             fake::Op::SetMachineRegistryText};
+        if (!andLater && failed < calls.size() && static_cast<std::ptrdiff_t>(failed) < writer &&
+            reported.count(calls[failed]) != 0 &&
+            text.find("error 31 (0x0000001F)") == std::string::npos) {
+            out += "the failed " + std::string(fake::OpName(calls[failed])) + " is not named; ";
+        }
+        return out;
+    }
+
     // The machine another run left, with no program holding a file open.
     void TakeMachineOf(const Rig& other) {
         m.files = other.m.files;
@@ -459,6 +524,12 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
     EXPECT_EQ(clean.Run(), c.stuckDevice ? 1603 : 0);
     EXPECT_EQ(clean.Violations(), "");
     EXPECT_EQ(clean.CleanRunLeft(), "");
+    EXPECT_EQ(clean.LogViolations(SIZE_MAX, false), "");
+    // A log that cannot be written changes nothing else.
+    Rig unlogged(c.road, c.osKind, c.stuckDevice);
+    unlogged.m.faults.FailAlways(fake::Op::AppendToFile);
+    EXPECT_EQ(unlogged.Run(), clean.exitCode);
+    EXPECT_EQ(unlogged.State(), clean.State());
     const std::vector<fake::Op> calls = clean.m.faults.Log();
     // The version the program classifies by: the run guard's own query before
     // it only chooses the guard's name.
@@ -482,7 +553,7 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
             rig.m.system.diskFreeBytes =
                 call < calls.size() ? UINT64_MAX : 0;  // the edit grows a file
             rig.Run();
-            EXPECT_EQ(rig.Violations(), "")
+            EXPECT_EQ(rig.Violations() + rig.LogViolations(call, andLater), "")
                 << "failing call " << call << (andLater ? " and later " : " ")
                 << (call < calls.size() ? fake::OpName(calls[call]) : ", disk full");
         }

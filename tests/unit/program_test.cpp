@@ -98,6 +98,9 @@ class Tracing : public fake::FakeWindows {
     void FlushChanges() {
         for (const auto& changes = m_.system.Changes(); seen_ < changes.size(); ++seen_) {
             const fake::Change& c = changes[seen_];
+            if (Base(c.path).rfind("USBSETUP.", 0) == 0) {
+                continue;  // the run's log: its rows read it whole
+            }
             if (c.kind == fake::Change::Copy || c.kind == fake::Change::Delete) {
                 Add((c.kind == fake::Change::Copy ? "+" : "-") + Base(c.path));
             } else if (c.kind == fake::Change::Rename) {
@@ -664,6 +667,138 @@ TEST(Program, DevicesThatCouldNotBeLookedAtFailTheUninstallNotTheInstall) {
                   : uninstall       ? "Uninstallation is complete."
                                     : "Installation is complete. Please replug your device.");
     }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string kLog = "C:\\WINDOWS\\USBSETUP.LOG", kOldLog = "C:\\WINDOWS\\USBSETUP.OLD";
+
+// A section of the log: the header's machine and road, the action lines, the
+// outcome; CRLF line ends. The fake machine's clock is fixed.
+std::string Section(const std::string& machine, const std::string& road,
+                    std::initializer_list<std::string> lines, const std::string& outcome) {
+    std::string text = "2026-12-08 09:30:05 Setup.exe 2.02 on " + machine + ", " + road + "\r\n";
+    for (const std::string& line : lines) {
+        text += "  " + line + "\r\n";
+    }
+    return text + "Outcome: " + outcome + "\r\n";
+}
+const std::string k98SeMachine = "Windows 98 SE 4.10.2222, language 0x0409, command line SETUP.EXE";
+const std::string kClosed = Section(k98SeMachine, "no run", {}, "cancelled, exit code 1602");
+
+TEST(Program, EachRunAppendsOneSectionToTheLog) {
+    const Given install = [](ProgramRig& r) {
+        r.onMain = [&r](WindowHandle dialog) { r.Press(dialog, IDC_START); };
+    };
+    const Given uninstall = [](ProgramRig& r) {
+        r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
+                      "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
+                      "A=I,USB\\VID_F1A5&PID_D15C\r\n");
+        r.m.givenFile(kInf + std::string("OTHER\\OLD.PNF"), "pnf");
+        r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
+        r.onMain = [&r](WindowHandle dialog) {
+            r.Press(dialog, IDC_UNINSTALL);
+            r.Press(dialog, IDC_START);
+        };
+    };
+    const std::string drivers = "C:\\WINDOWS\\system32\\drivers\\",
+                      other = "C:\\WINDOWS\\inf\\other\\";
+    const std::string iosubsys = "C:\\WINDOWS\\system\\iosubsys\\", inf = "C:\\WINDOWS\\INF\\";
+    const struct {
+        const char* name;
+        Given given;
+        std::string log;  // the whole log afterwards
+        std::string old = "";
+    } rows[] = {
+        {"install, 98 SE", install,
+         Section(k98SeMachine, "install",
+                 {"created the folder C:\\WINDOWS\\INF\\OTHER",
+                  "copied C:\\PKG\\NIMBLE.IN_ -> " + other + "~SETUPI.3SN",
+                  "disabled the INF's CopyFiles entry",
+                  "copied C:\\PKG\\NIMBLE.PDR -> " + iosubsys + "~SETUPP.3SN",
+                  "copied C:\\PKG\\NIMBLE.SY_ -> " + drivers + "~SETUPS.3SN",
+                  "removed the device entry USB\\VID_F1A5&PID_D15C\\1",
+                  "renamed " + drivers + "NIMBLE.SYS -> " + drivers + "~SETUPS.3SO",
+                  "renamed " + other + "~SETUPI.3SN -> " + other + "NIMBLE.INF",
+                  "renamed " + iosubsys + "~SETUPP.3SN -> " + iosubsys + "NIMBLE.PDR",
+                  "renamed " + drivers + "~SETUPS.3SN -> " + drivers + "NIMBLE.SYS",
+                  "deleted " + drivers + "~SETUPS.3SO", "deleted C:\\WINDOWS\\inf\\DRVIDX.BIN",
+                  "deleted C:\\WINDOWS\\inf\\DRVDATA.BIN", "OtherDevicePath was (not set)",
+                  "set OtherDevicePath to C:\\WINDOWS\\INF\\OTHER"},
+                 "completed, exit code 0")},
+        {"uninstall, an entry that stays and a stale INF", uninstall,
+         Section(k98SeMachine, "uninstall",
+                 {"removed the device entry USB\\VID_F1A5&PID_D15C\\1",
+                  // The next sweep tries again, meets it and stops.
+                  "could not remove the device entry USB\\VID_F1A5&PID_D15D\\2: error 5 "
+                  "(0x00000005)",
+                  "could not remove the device entry USB\\VID_F1A5&PID_D15D\\2: error 5 "
+                  "(0x00000005)",
+                  "deleted C:\\WINDOWS\\INF\\OTHER\\OLD.PNF",
+                  "deleted C:\\WINDOWS\\INF\\OTHER\\OLD.INF", "deleted " + drivers + "NIMBLE.SYS"},
+                 "failed, exit code 1603")},
+        {"silent, a Japanese XP",
+         [](ProgramRig& r) {
+             Silent(kXp)(r);
+             r.m.system.systemLanguage = 0x0411;
+             r.WizardAfter(0);
+         },
+         Section("Windows XP 5.1.2600, language 0x0411, command line SETUP.EXE /S",
+                 "silent install",
+                 {"copied C:\\PKG\\NIMBLE.IN_ -> C:\\WINDOWS\\inf\\~SETUPI.3SN",
+                  "left the INF's CopyFiles entry",
+                  "copied C:\\PKG\\NIMBLE.SY_ -> " + drivers + "~SETUPS.3SN",
+                  "removed the device entry USB\\VID_F1A5&PID_D15F\\1",
+                  "renamed " + drivers + "NIMBLE.SYS -> " + drivers + "~SETUPS.3SO",
+                  "renamed C:\\WINDOWS\\inf\\~SETUPI.3SN -> C:\\WINDOWS\\inf\\oemNIMBLE.INF",
+                  "renamed " + drivers + "~SETUPS.3SN -> " + drivers + "NIMBLE.SYS",
+                  "deleted " + drivers + "~SETUPS.3SO",
+                  "renamed " + inf + "USBSTOR.INF -> " + inf + "USBSTOR.I3S",
+                  "renamed " + inf + "USBSTOR.PNF -> " + inf + "USBSTOR.P3S",
+                  "requested a hardware rescan", "wizard page answered: Next",
+                  "wizard page answered: Next", "wizard page answered: Finish",
+                  "renamed " + inf + "USBSTOR.I3S -> " + inf + "USBSTOR.INF",
+                  "renamed " + inf + "USBSTOR.P3S -> " + inf + "USBSTOR.PNF"},
+                 "completed, exit code 0")},
+        {"refused", Version(kMe),
+         Section("Windows Me 4.90.3000, language 0x0409, command line SETUP.EXE", "no run", {},
+                 "Windows not served, exit code 1633")},
+        {"no package", Without({"NIMBLE.PDR"}),
+         Section(k98SeMachine, "no run", {}, "package unusable, exit code 1619")},
+        {"closed without a run, a log under the limit grows",
+         [](ProgramRig& r) { r.m.givenFile(kLog, "earlier\r\n"); }, "earlier\r\n" + kClosed},
+        {"a log past the limit becomes the .OLD, replacing an older one",
+         [](ProgramRig& r) {
+             r.m.givenFile(kLog, std::string(256 * 1024 - kClosed.size() + 1, 'x'));
+             r.m.givenFile(kOldLog, "older");
+         },
+         kClosed, std::string(256 * 1024 - kClosed.size() + 1, 'x')},
+        {"a log that just fits the limit",
+         [](ProgramRig& r) { r.m.givenFile(kLog, std::string(256 * 1024 - kClosed.size(), 'x')); },
+         std::string(256 * 1024 - kClosed.size(), 'x') + kClosed},
+        {"a read-only log is left as it is",
+         [](ProgramRig& r) { r.m.files.Put(kLog, "earlier\r\n", fake::kAttrReadOnly); },
+         "earlier\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramRig rig;
+        row.given(rig);
+        ProgramRig unlogged;  // the same run without a log: the same trace and exit code
+        row.given(unlogged);
+        unlogged.m.faults.FailAlways(fake::Op::AppendToFile);
+        EXPECT_EQ(rig.Run(), unlogged.Run());
+        EXPECT_EQ(rig.windows.trace, unlogged.windows.trace);
+        EXPECT_EQ(rig.m.files.Read(kLog), row.log);
+        EXPECT_EQ(rig.m.files.Exists(kOldLog) ? rig.m.files.Read(kOldLog) : "", row.old);
+    }
+    // A second start while the first works writes nothing.
+    ProgramRig second;
+    second.m.system.runGuardHolders = 1;
+    EXPECT_EQ(second.Run(), 1618);
+    EXPECT_FALSE(second.m.files.Exists(kLog));
 }
 
 }  // namespace

@@ -134,8 +134,9 @@ TEST(Wizard, WhatItPressesAndWhenItEnds) {
         SCOPED_TRACE(c.name);
         WizardRig rig;
         c.given(rig);
-        EXPECT_EQ(DriveNewHardwareWizard(rig.m.windows, rig.channel, c.description, 0, 100),
-                  c.finished);
+        EXPECT_EQ(
+            DriveNewHardwareWizard(rig.m.windows, rig.channel, c.description, 0, 100, nullptr),
+            c.finished);
         EXPECT_EQ(rig.m.windows.NowMs(), c.endsAtMs);
         EXPECT_EQ(rig.Commands(), c.commands);
     }
