@@ -139,7 +139,7 @@ bool DriverInstall::Stage() {
             Note(sys_.runLog,
                  DisableInfCopyFiles(sys_, swap_.File(file).staged.c_str(), pkg_.installSection)
                      ? "disabled the INF's CopyFiles entry"
-                     : "left the INF's CopyFiles entry");
+                     : "disabled no CopyFiles entry");
         }
     }
     return true;

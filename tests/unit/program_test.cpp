@@ -748,7 +748,7 @@ TEST(Program, EachRunAppendsOneSectionToTheLog) {
          Section("Windows XP 5.1.2600, language 0x0411, command line SETUP.EXE /S",
                  "silent install",
                  {"copied C:\\PKG\\NIMBLE.IN_ -> C:\\WINDOWS\\inf\\~SETUPI.3SN",
-                  "left the INF's CopyFiles entry",
+                  "disabled no CopyFiles entry",
                   "copied C:\\PKG\\NIMBLE.SY_ -> " + drivers + "~SETUPS.3SN",
                   "removed the device entry USB\\VID_F1A5&PID_D15F\\1",
                   "renamed " + drivers + "NIMBLE.SYS -> " + drivers + "~SETUPS.3SO",
