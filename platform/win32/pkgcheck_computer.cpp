@@ -11,9 +11,6 @@ namespace pkgcheck {
 
 namespace {
 
-using OpenInfFileCall = HINF(WINAPI*)(PCSTR, PCSTR, DWORD, PUINT);
-using CloseInfFileCall = void(WINAPI*)(HINF);
-
 bool ReadWhole(const std::string& path, std::string* bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -49,8 +46,8 @@ class WindowsComputer : public Computer, public SystemInfReader {
   public:
     WindowsComputer()
         : setupapi_(LoadSystemLibrary("SETUPAPI.DLL")),
-          openInfFile_(Bind<OpenInfFileCall>(setupapi_, "SetupOpenInfFileA")),
-          closeInfFile_(Bind<CloseInfFileCall>(setupapi_, "SetupCloseInfFile")) {}
+          openInfFile_(BIND_CALL(setupapi_, SetupOpenInfFileA)),
+          closeInfFile_(BIND_CALL(setupapi_, SetupCloseInfFile)) {}
     ~WindowsComputer() override {
         if (setupapi_ != nullptr) {
             FreeLibrary(setupapi_);
@@ -146,8 +143,8 @@ class WindowsComputer : public Computer, public SystemInfReader {
 
     Win32System system_;
     HMODULE setupapi_;
-    OpenInfFileCall openInfFile_;
-    CloseInfFileCall closeInfFile_;
+    decltype(&SetupOpenInfFileA) openInfFile_;
+    decltype(&SetupCloseInfFile) closeInfFile_;
 };
 
 }  // namespace

@@ -30,6 +30,7 @@ HMODULE LoadSystemLibrary(const char* name);
 
 // The address of an export, or nullptr where the module or the export is
 // missing: for calls bound at run time, which an older system may lack.
+// Through BIND_CALL, typed as the system header declares it.
 template <typename Call>
 Call Bind(HMODULE module, const char* name) {
     if (module == nullptr) {
@@ -40,3 +41,7 @@ Call Bind(HMODULE module, const char* name) {
     // -Wcast-function-type lets through.
     return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(proc));
 }
+
+// A call of `module` bound by its name and typed by the header's declaration
+// of that name, so that a wrong signature fails the build, not the stack.
+#define BIND_CALL(module, name) Bind<decltype(&name)>(module, #name)

@@ -16,15 +16,6 @@ static_assert(sizeof(DEVINST) == sizeof(DevNode), "a DevNode holds a DEVINST");
 
 namespace {
 
-using GetClassDevsCall = HDEVINFO(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);
-using EnumDeviceInfoCall = BOOL(WINAPI*)(HDEVINFO, DWORD, PSP_DEVINFO_DATA);
-using GetDeviceInstanceIdCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSTR, DWORD, PDWORD);
-using RemoveDeviceCall = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA);
-using DestroyDeviceInfoListCall = BOOL(WINAPI*)(HDEVINFO);
-using CreateDeviceInfoListCall = HDEVINFO(WINAPI*)(const GUID*, HWND);
-using LocateDevNodeCall = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_A, ULONG);
-using ReenumerateDevNodeCall = CONFIGRET(WINAPI*)(DEVINST, ULONG);
-
 HDEVINFO SetOf(DeviceSet set) {
     return reinterpret_cast<HDEVINFO>(set);
 }
@@ -61,18 +52,18 @@ KeyLook LookForEnumeratorKey(const char* enumerator) {
 struct Win32Devices::Api {
     HMODULE setupapi = LoadSystemLibrary("SETUPAPI.DLL");
     HMODULE cfgmgr32 = LoadSystemLibrary("CFGMGR32.DLL");
-    GetClassDevsCall getClassDevs = Bind<GetClassDevsCall>(setupapi, "SetupDiGetClassDevsA");
-    EnumDeviceInfoCall enumDeviceInfo = Bind<EnumDeviceInfoCall>(setupapi, "SetupDiEnumDeviceInfo");
-    GetDeviceInstanceIdCall getDeviceInstanceId =
-        Bind<GetDeviceInstanceIdCall>(setupapi, "SetupDiGetDeviceInstanceIdA");
-    RemoveDeviceCall removeDevice = Bind<RemoveDeviceCall>(setupapi, "SetupDiRemoveDevice");
-    DestroyDeviceInfoListCall destroyDeviceInfoList =
-        Bind<DestroyDeviceInfoListCall>(setupapi, "SetupDiDestroyDeviceInfoList");
-    LocateDevNodeCall locateDevNode = Bind<LocateDevNodeCall>(cfgmgr32, "CM_Locate_DevNodeA");
-    ReenumerateDevNodeCall reenumerateDevNode =
-        Bind<ReenumerateDevNodeCall>(cfgmgr32, "CM_Reenumerate_DevNode");
-    CreateDeviceInfoListCall createDeviceInfoList =
-        Bind<CreateDeviceInfoListCall>(setupapi, "SetupDiCreateDeviceInfoList");
+    decltype(&SetupDiGetClassDevsA) getClassDevs = BIND_CALL(setupapi, SetupDiGetClassDevsA);
+    decltype(&SetupDiEnumDeviceInfo) enumDeviceInfo = BIND_CALL(setupapi, SetupDiEnumDeviceInfo);
+    decltype(&SetupDiGetDeviceInstanceIdA) getDeviceInstanceId =
+        BIND_CALL(setupapi, SetupDiGetDeviceInstanceIdA);
+    decltype(&SetupDiRemoveDevice) removeDevice = BIND_CALL(setupapi, SetupDiRemoveDevice);
+    decltype(&SetupDiDestroyDeviceInfoList) destroyDeviceInfoList =
+        BIND_CALL(setupapi, SetupDiDestroyDeviceInfoList);
+    decltype(&CM_Locate_DevNodeA) locateDevNode = BIND_CALL(cfgmgr32, CM_Locate_DevNodeA);
+    decltype(&CM_Reenumerate_DevNode) reenumerateDevNode =
+        BIND_CALL(cfgmgr32, CM_Reenumerate_DevNode);
+    decltype(&SetupDiCreateDeviceInfoList) createDeviceInfoList =
+        BIND_CALL(setupapi, SetupDiCreateDeviceInfoList);
 
     ~Api() {
         if (cfgmgr32 != nullptr) {

@@ -62,9 +62,7 @@ Win32Windows::Win32Windows() {
     // The progress bar's window class comes from the common controls, bound
     // at run time like every DLL beyond the ones Windows always takes from
     // its system folder. Never freed: the class must outlive every dialog.
-    using InitCommonControlsCall = void(WINAPI*)();
-    auto init =
-        Bind<InitCommonControlsCall>(LoadSystemLibrary("COMCTL32.DLL"), "InitCommonControls");
+    auto init = BIND_CALL(LoadSystemLibrary("COMCTL32.DLL"), InitCommonControls);
     if (init != nullptr) {
         init();
     }

@@ -51,23 +51,16 @@ bool CopyFolderText(const char* local, DWORD length, TextBuffer out) {
     return true;
 }
 
-using OpenInfFileCall = HINF(WINAPI*)(PCSTR, PCSTR, DWORD, PUINT);
-using CloseInfFileCall = void(WINAPI*)(HINF);
-using FindFirstLineCall = BOOL(WINAPI*)(HINF, PCSTR, PCSTR, PINFCONTEXT);
-using FindNextLineCall = BOOL(WINAPI*)(PINFCONTEXT, PINFCONTEXT);
-using GetStringFieldCall = BOOL(WINAPI*)(PINFCONTEXT, DWORD, PSTR, DWORD, PDWORD);
-using GetIntFieldCall = BOOL(WINAPI*)(PINFCONTEXT, DWORD, PINT);
-
 }  // namespace
 
 struct Win32System::Api {
     HMODULE setupapi = LoadSystemLibrary("SETUPAPI.DLL");
-    OpenInfFileCall openInfFile = Bind<OpenInfFileCall>(setupapi, "SetupOpenInfFileA");
-    CloseInfFileCall closeInfFile = Bind<CloseInfFileCall>(setupapi, "SetupCloseInfFile");
-    FindFirstLineCall findFirstLine = Bind<FindFirstLineCall>(setupapi, "SetupFindFirstLineA");
-    FindNextLineCall findNextLine = Bind<FindNextLineCall>(setupapi, "SetupFindNextLine");
-    GetStringFieldCall getStringField = Bind<GetStringFieldCall>(setupapi, "SetupGetStringFieldA");
-    GetIntFieldCall getIntField = Bind<GetIntFieldCall>(setupapi, "SetupGetIntField");
+    decltype(&SetupOpenInfFileA) openInfFile = BIND_CALL(setupapi, SetupOpenInfFileA);
+    decltype(&SetupCloseInfFile) closeInfFile = BIND_CALL(setupapi, SetupCloseInfFile);
+    decltype(&SetupFindFirstLineA) findFirstLine = BIND_CALL(setupapi, SetupFindFirstLineA);
+    decltype(&SetupFindNextLine) findNextLine = BIND_CALL(setupapi, SetupFindNextLine);
+    decltype(&SetupGetStringFieldA) getStringField = BIND_CALL(setupapi, SetupGetStringFieldA);
+    decltype(&SetupGetIntField) getIntField = BIND_CALL(setupapi, SetupGetIntField);
 
     ~Api() {
         if (setupapi != nullptr) {
