@@ -55,12 +55,12 @@ void TellAnotherRunWorks(WindowServices& windows) {
 }  // namespace
 
 bool CSetupApp::InitInstance() {
-    if (HasSilentSwitch(platform_.system.GetCommandLine())) {
+    if (HasSilentSwitch(platform_.facts.GetCommandLine())) {
         state_.silentMode = 1;
     }
     // Two runs at once would set aside and restore the same system files
     // under each other's hands, and could lose the only copy of one.
-    RunGuard guard(platform_.system);
+    RunGuard guard(platform_.facts, platform_.process);
     if (!guard.Held()) {
         if (state_.silentMode == 0 && !ShowRunningProgram(platform_.windows)) {
             TellAnotherRunWorks(platform_.windows);
@@ -74,16 +74,16 @@ bool CSetupApp::InitInstance() {
     }
     // The run's changes are logged as they happen; the section is written
     // once, through the plain services, after the dialog has ended.
-    RunLog log(platform_.system);
-    platform_.system.runLog = &log;
+    RunLog log(platform_.facts);
+    platform_.files.runLog = &log;
     platform_.devices.runLog = &log;
     CSetupDlg dialog(platform_, state_);
     dialog.DoModal();
-    platform_.system.runLog = nullptr;
+    platform_.files.runLog = nullptr;
     platform_.devices.runLog = nullptr;
     if (!state_.windowsDir.empty()) {
         RunFacts facts{state_.osKind, state_.road, OutcomeText(state_.outcome), ExitCode()};
-        AppendRunLog(platform_.system, state_.windowsDir.c_str(), log, facts);
+        AppendRunLog(platform_.files, platform_.facts, state_.windowsDir.c_str(), log, facts);
     }
     return false;
 }

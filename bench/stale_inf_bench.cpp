@@ -80,7 +80,7 @@ int CleanupForOne(fake::Machine& m, const char* vid, const char* pid) {
     TargetId id[2];
     id[0].vid.Assign(vid);
     id[0].pid.Assign(pid);
-    return RemoveStaleOemInfs(m.system, kOsKind, "C:\\WINDOWS", id, 1, "");
+    return RemoveStaleOemInfs(m.system, m.system, kOsKind, "C:\\WINDOWS", id, 1, "");
 }
 
 void BM_CleanupOneScan(benchmark::State& state) {
@@ -107,7 +107,8 @@ BENCHMARK(BM_CleanupPerEntry)->Unit(benchmark::kMillisecond);
 
 void BM_CleanupOnePass(benchmark::State& state) {
     RunOnFreshStore(state, [](fake::Machine& m, const std::vector<TargetId>& ids) {
-        return RemoveStaleOemInfs(m.system, kOsKind, "C:\\WINDOWS", ids.data(), ids.size(), "");
+        return RemoveStaleOemInfs(m.system, m.system, kOsKind, "C:\\WINDOWS", ids.data(),
+                                  ids.size(), "");
     });
 }
 BENCHMARK(BM_CleanupOnePass)->Unit(benchmark::kMillisecond);

@@ -4,18 +4,18 @@
 #include "resources/resource_ids.h"
 #include "store/store_paths.h"
 
-void AppendRunLog(SystemServices& sys, const char* windowsDir, const RunLog& log,
-                  const RunFacts& facts) {
+void AppendRunLog(FileServices& files, SystemFacts& system, const char* windowsDir,
+                  const RunLog& log, const RunFacts& facts) {
     static const char* const kKinds[] = {"Windows (unknown)", "Windows 98",   "Windows 98 SE",
                                          "Windows Me",        "Windows 2000", "Windows XP"};
     StorePath path;
     if (!JoinPath(windowsDir, kRunLogName, &path)) {
         return;
     }
-    RunLog section(sys);
-    LocalTime now = sys.GetLocalTime();
+    RunLog section(system);
+    LocalTime now = system.GetLocalTime();
     WindowsVersion version;
-    if (!sys.GetVersion(&version)) {
+    if (!system.GetVersion(&version)) {
         version = WindowsVersion{};
     }
     // The 98 family keeps the version in the build's high word.
@@ -35,27 +35,27 @@ void AppendRunLog(SystemServices& sys, const char* windowsDir, const RunLog& log
         section.PutNumber(numbers[i], 10, i == 0 ? 4 : i < 6 ? 2 : 1);
     }
     section.Put(", language 0x");
-    section.PutNumber(sys.GetSystemLanguage(), 16, 4);
-    std::string commandLine = sys.GetCommandLine();
+    section.PutNumber(system.GetSystemLanguage(), 16, 4);
+    std::string commandLine = system.GetCommandLine();
     section.Put({", command line ", commandLine.c_str(), ", ", facts.road, "\r\n",
                  log.Text().c_str(), "Outcome: ", facts.outcome, ", exit code "});
     section.PutNumber(static_cast<std::uint32_t>(facts.exitCode), 10, 1);
     section.Put("\r\n");
     const std::string& text = section.Text();
 
-    FileHandle file = sys.OpenFileExclusive(path.c_str());
+    FileHandle file = files.OpenFileExclusive(path.c_str());
     std::uint32_t size = 0;
     if (file != kNoFile) {
-        bool full = sys.GetFileSize(file, &size) && size + text.size() > kRunLogLimit;
-        sys.CloseFile(file);
+        bool full = files.GetFileSize(file, &size) && size + text.size() > kRunLogLimit;
+        files.CloseFile(file);
         if (full) {
             // Renamed, never deleted: the older sections stay readable once.
             StorePath old = path;  // the same name, .OLD
             old.Truncate(path.size() - 3);
             old.Append("OLD");
-            sys.DeleteFile(old.c_str());
-            sys.MoveFile(path.c_str(), old.c_str());
+            files.DeleteFile(old.c_str());
+            files.MoveFile(path.c_str(), old.c_str());
         }
     }
-    sys.AppendToFile(path.c_str(), text.data(), static_cast<std::uint32_t>(text.size()));
+    files.AppendToFile(path.c_str(), text.data(), static_cast<std::uint32_t>(text.size()));
 }

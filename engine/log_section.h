@@ -7,8 +7,9 @@
 
 #include <cstdint>
 
+#include "platform/file_services.h"
 #include "platform/run_log.h"
-#include "platform/system_services.h"
+#include "platform/system_facts.h"
 
 constexpr char kRunLogName[] = "USBSETUP.LOG";  // and USBSETUP.OLD
 // Past this size the log becomes the .OLD file before a section is written.
@@ -27,5 +28,5 @@ struct RunFacts {
 // kind and version, the system's language, the command line, the road), the
 // log's lines, then the outcome and the exit code. A log past kRunLogLimit
 // is first renamed to the .OLD file, which it replaces.
-void AppendRunLog(SystemServices& sys, const char* windowsDir, const RunLog& log,
-                  const RunFacts& facts);
+void AppendRunLog(FileServices& files, SystemFacts& system, const char* windowsDir,
+                  const RunLog& log, const RunFacts& facts);

@@ -46,14 +46,14 @@ class Report {
 // field; a longer name is passed over as if it were not listed. A pattern that
 // does not fit its buffer lists nothing, and so does an empty folder text,
 // which would list the root of the current drive.
-std::vector<std::string> ListPackageFiles(SystemServices& sys, const char* sourceDir,
+std::vector<std::string> ListPackageFiles(FileServices& files, const char* sourceDir,
                                           const char* mask, const Report& report) {
     PathText pattern;
     std::vector<std::string> names;
     if (sourceDir[0] == '\0' || !JoinPath(sourceDir, mask, &pattern)) {
         return names;
     }
-    for (std::string& name : sys.ListFiles(pattern.c_str())) {
+    for (std::string& name : files.ListFiles(pattern.c_str())) {
         if (name.size() < FileNameText::kCapacity) {
             names.push_back(std::move(name));
         } else {
@@ -66,9 +66,9 @@ std::vector<std::string> ListPackageFiles(SystemServices& sys, const char* sourc
 // Reads field n into a fixed text; false, with the text unchanged, when the
 // field is missing or does not fit.
 template <std::size_t N>
-bool ReadField(SystemServices& sys, const InfLine& line, unsigned field, FixedText<N>* out) {
+bool ReadField(InfServices& infs, const InfLine& line, unsigned field, FixedText<N>* out) {
     FixedText<N> value;
-    if (!sys.GetStringField(line, field, value.Buffer())) {
+    if (!infs.GetStringField(line, field, value.Buffer())) {
         return false;
     }
     value.Seal();
@@ -78,10 +78,10 @@ bool ReadField(SystemServices& sys, const InfLine& line, unsigned field, FixedTe
 
 // Reads field 1 of the line with `key` in the section; false when either fails.
 template <std::size_t N>
-bool ReadKey(SystemServices& sys, InfFile& inf, const char* section, const char* key,
+bool ReadKey(InfServices& infs, InfFile& inf, const char* section, const char* key,
              FixedText<N>* out) {
     InfLine line;
-    return inf.FindLine(section, key, &line) && ReadField(sys, line, 1, out);
+    return inf.FindLine(section, key, &line) && ReadField(infs, line, 1, out);
 }
 
 // The package's INF names are joined into paths inside the Windows directory
@@ -111,10 +111,10 @@ bool ParseTargetId(const char* hardwareId, TargetId* entry) {
 }
 
 // Finds the first listed INF with a [Setup] section and keeps it open.
-bool OpenSetupScript(SystemServices& sys, SetupChannel& channel, SetupContext& ctx, InfFile& script,
+bool OpenSetupScript(FileServices& files, SetupChannel& channel, SetupContext& ctx, InfFile& script,
                      const Report& report) {
     const char mask[] = "*.in?";
-    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), mask, report);
+    std::vector<std::string> names = ListPackageFiles(files, ctx.sourceDir.c_str(), mask, report);
     if (names.empty()) {
         report.Fail(PackageDefect::kNoInfListed);
         channel.ShowMessage(IDS_INF_NOT_FOUND, kIconStop);
@@ -146,12 +146,12 @@ bool OpenSetupScript(SystemServices& sys, SetupChannel& channel, SetupContext& c
 }
 
 // Reads the setup script's own keys and opens the floppy INF it names.
-bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, InfFile& floppy,
+bool ReadScriptKeys(InfServices& infs, SetupContext& ctx, InfFile& script, InfFile& floppy,
                     const Report& report) {
     const char* name = ctx.mainInfName.c_str();
     InfLine line;
     if (script.FindLine(kSetupSection, "MPDInf", &line)) {
-        if (!ReadField(sys, line, 1, &ctx.mpdInfName)) {
+        if (!ReadField(infs, line, 1, &ctx.mpdInfName)) {
             return report.Fail(PackageDefect::kMpdInfUnreadable, name, kSetupSection, "MPDInf");
         }
         if (!IsBareFileName(ctx.mpdInfName.c_str())) {
@@ -161,7 +161,7 @@ bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, Inf
     if (!script.FindLine(kSetupSection, "FDDInf", &line)) {
         return report.Fail(PackageDefect::kFddInfMissing, name, kSetupSection, "FDDInf");
     }
-    if (!ReadField(sys, line, 1, &ctx.floppyInfName)) {
+    if (!ReadField(infs, line, 1, &ctx.floppyInfName)) {
         return report.Fail(PackageDefect::kFddInfUnreadable, name, kSetupSection, "FDDInf");
     }
     if (!IsBareFileName(ctx.floppyInfName.c_str())) {
@@ -174,7 +174,7 @@ bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, Inf
     ctx.win98Only = 1;
     int win98Only = 1;
     if (script.FindLine(kSetupSection, "Win98Only", &line) &&
-        sys.GetIntField(line, 1, &win98Only)) {
+        infs.GetIntField(line, 1, &win98Only)) {
         ctx.win98Only = win98Only;
     }
     return true;
@@ -182,11 +182,11 @@ bool ReadScriptKeys(SystemServices& sys, SetupContext& ctx, InfFile& script, Inf
 
 // The primary device named by "TargetID": characters 1-4 the vendor, 5-8 the
 // product.
-void ReadPrimaryDevice(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
+void ReadPrimaryDevice(InfServices& infs, SetupContext& ctx, InfFile& desc) {
     ctx.primaryVid.Clear();
     ctx.primaryPid.Clear();
     FixedText<256> targetId;
-    if (ReadKey(sys, desc, kSetupSection, "TargetID", &targetId)) {
+    if (ReadKey(infs, desc, kSetupSection, "TargetID", &targetId)) {
         ctx.primaryVid.AssignPrefix(targetId.c_str(), 4);
         if (targetId.size() > 4) {
             ctx.primaryPid.AssignPrefix(targetId.c_str() + 4, 4);
@@ -197,7 +197,7 @@ void ReadPrimaryDevice(SystemServices& sys, SetupContext& ctx, InfFile& desc) {
 // Walks the model lines: records every hardware id into targetIds (at most
 // 50) and takes the description and install section from the primary
 // device's first line.
-bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc, const char* descName,
+bool ReadModels(InfServices& infs, SetupContext& ctx, InfFile& desc, const char* descName,
                 const Report& report) {
     ctx.deviceDescription.Clear();
     ctx.installSection.Clear();
@@ -211,7 +211,7 @@ bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc, const cha
         bool failed = false;
         PackageDefect defect = PackageDefect::kModelWithoutHardwareId;
         FixedText<256> hardwareId;
-        if (!ReadField(sys, model, 2, &hardwareId)) {
+        if (!ReadField(infs, model, 2, &hardwareId)) {
             failed = true;
         } else if (ParseTargetId(hardwareId.c_str(), &ctx.targetIds[count])) {
             ++count;
@@ -222,16 +222,16 @@ bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc, const cha
             bool primary = Contains(hardwareId.c_str(), ctx.primaryVid.c_str()) &&
                            Contains(hardwareId.c_str(), ctx.primaryPid.c_str());
             if (primary && ctx.deviceDescription.empty()) {
-                ReadField(sys, model, 0, &ctx.deviceDescription);  // too long: stays empty
+                ReadField(infs, model, 0, &ctx.deviceDescription);  // too long: stays empty
                 ctx.setupDeviceDesc = ctx.deviceDescription;
             }
             if (primary && ctx.installSection.empty()) {
-                ReadField(sys, model, 1, &ctx.installSection);
+                ReadField(infs, model, 1, &ctx.installSection);
                 failed = ctx.installSection.empty();
                 defect = PackageDefect::kInstallSectionUnreadable;
             }
         }
-        bool more = sys.FindNextLine(&model);
+        bool more = infs.FindNextLine(&model);
         if (failed) {
             return report.Fail(defect, descName, models, nullptr, walked);
         }
@@ -243,7 +243,7 @@ bool ReadModels(SystemServices& sys, SetupContext& ctx, InfFile& desc, const cha
     return true;
 }
 
-bool ReadDeviceData(SystemServices& sys, SetupContext& ctx, InfFile& desc, const char* descName,
+bool ReadDeviceData(InfServices& infs, SetupContext& ctx, InfFile& desc, const char* descName,
                     const Report& report) {
     InfLine line;
     if (!desc.FindLine("Version", "Provider", &line)) {
@@ -252,29 +252,29 @@ bool ReadDeviceData(SystemServices& sys, SetupContext& ctx, InfFile& desc, const
             desc.IsOpen() ? PackageDefect::kProviderMissing : PackageDefect::kDescriptionInfNotOpen,
             descName, "Version", "Provider");
     }
-    if (!ReadField(sys, line, 1, &ctx.provider)) {
+    if (!ReadField(infs, line, 1, &ctx.provider)) {
         return report.Fail(PackageDefect::kProviderUnreadable, descName, "Version", "Provider");
     }
     if (!desc.FindLine("Manufacturer", nullptr, &line)) {
         return report.Fail(PackageDefect::kManufacturerMissing, descName, "Manufacturer");
     }
-    if (!ReadField(sys, line, 1, &ctx.modelsSection)) {
+    if (!ReadField(infs, line, 1, &ctx.modelsSection)) {
         return report.Fail(PackageDefect::kManufacturerUnreadable, descName, "Manufacturer",
                            nullptr, 0);
     }
-    ReadPrimaryDevice(sys, ctx, desc);
-    if (!ReadModels(sys, ctx, desc, descName, report)) {
+    ReadPrimaryDevice(infs, ctx, desc);
+    if (!ReadModels(infs, ctx, desc, descName, report)) {
         return false;
     }
-    ReadKey(sys, desc, kSetupSection, "SetupDeviceDesc", &ctx.setupDeviceDesc);
+    ReadKey(infs, desc, kSetupSection, "SetupDeviceDesc", &ctx.setupDeviceDesc);
     return true;
 }
 
 // The first listed driver file of a kind, or a box naming what is missing.
-bool FindDriverFile(SystemServices& sys, SetupChannel& channel, const SetupContext& ctx,
+bool FindDriverFile(FileServices& files, SetupChannel& channel, const SetupContext& ctx,
                     const char* mask, unsigned missingMessage, PackageDefect missing,
                     FileNameText* name, const Report& report) {
-    std::vector<std::string> names = ListPackageFiles(sys, ctx.sourceDir.c_str(), mask, report);
+    std::vector<std::string> names = ListPackageFiles(files, ctx.sourceDir.c_str(), mask, report);
     if (names.empty()) {
         report.Fail(missing);
         channel.ShowMessage(missingMessage, kIconStop);
@@ -286,15 +286,15 @@ bool FindDriverFile(SystemServices& sys, SetupChannel& channel, const SetupConte
 
 }  // namespace
 
-bool LoadPackage(SystemServices& sys, SetupChannel& channel, SetupContext& ctx,
+bool LoadPackage(FileServices& files, InfServices& infs, SetupChannel& channel, SetupContext& ctx,
                  PackageObserver* observer) {
     Report report(observer);
-    InfFile script(sys);
-    if (!OpenSetupScript(sys, channel, ctx, script, report)) {
+    InfFile script(infs);
+    if (!OpenSetupScript(files, channel, ctx, script, report)) {
         return false;
     }
-    InfFile floppy(sys);
-    if (!ReadScriptKeys(sys, ctx, script, floppy, report)) {
+    InfFile floppy(infs);
+    if (!ReadScriptKeys(infs, ctx, script, floppy, report)) {
         return false;
     }
     // Where the short install copies only the floppy INF, that INF describes
@@ -302,11 +302,11 @@ bool LoadPackage(SystemServices& sys, SetupChannel& channel, SetupContext& ctx,
     bool shortInstall = ctx.infOnlyMode != 0;
     InfFile& description = shortInstall ? floppy : script;
     const char* descName = shortInstall ? ctx.floppyInfName.c_str() : ctx.mainInfName.c_str();
-    if (!ReadDeviceData(sys, ctx, description, descName, report)) {
+    if (!ReadDeviceData(infs, ctx, description, descName, report)) {
         return false;
     }
-    return FindDriverFile(sys, channel, ctx, "*.sy_", IDS_SYS_NOT_FOUND,
+    return FindDriverFile(files, channel, ctx, "*.sy_", IDS_SYS_NOT_FOUND,
                           PackageDefect::kNoDriverImage, &ctx.sysFileName, report) &&
-           FindDriverFile(sys, channel, ctx, "*.pdr", IDS_PDR_NOT_FOUND,
+           FindDriverFile(files, channel, ctx, "*.pdr", IDS_PDR_NOT_FOUND,
                           PackageDefect::kNoPortDriver, &ctx.pdrFileName, report);
 }

@@ -4,8 +4,9 @@
 #include <cstddef>
 
 #include "engine/setup_context.h"
+#include "platform/file_services.h"
+#include "platform/inf_services.h"
 #include "platform/setup_channel.h"
-#include "platform/system_services.h"
 
 // The fixed English text shown when no listed INF has a [Setup] section.
 extern const char kNoSetupScriptText[];
@@ -54,14 +55,17 @@ struct PackageFailure {
 // a package. The program passes none.
 class PackageObserver {
   public:
-    virtual ~PackageObserver() = default;
     virtual void PassedOver(const char* mask, const char* name, PassedOverReason reason) = 0;
     virtual void Failed(const PackageFailure& failure) = 0;
+
+  protected:
+    // Never deleted through the interface.
+    ~PackageObserver() = default;
 };
 
 // Reads the setup script, the description INF and the driver files' names.
 // Expects sourceDir and infOnlyMode to be set. True when the package was read
 // completely; false after showing a box for missing files, or silently for
 // every other defect. `observer`, when given, hears why.
-bool LoadPackage(SystemServices& sys, SetupChannel& channel, SetupContext& ctx,
+bool LoadPackage(FileServices& files, InfServices& infs, SetupChannel& channel, SetupContext& ctx,
                  PackageObserver* observer = nullptr);

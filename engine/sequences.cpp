@@ -35,8 +35,8 @@ bool RemoveDeviceEntries(const SetupServices& services, const SetupContext& ctx)
 // The stale INF cleanup for every target id up to the first entry with an
 // empty text, in one pass over the store.
 void RemoveStaleInfs(const SetupServices& services, const SetupContext& ctx) {
-    RemoveStaleOemInfs(services.system, ctx.osKind, ctx.windowsDir.c_str(), ctx.targetIds.data(),
-                       ctx.targetIds.size(), ctx.extraMatchText.c_str());
+    RemoveStaleOemInfs(services.files, services.infs, ctx.osKind, ctx.windowsDir.c_str(),
+                       ctx.targetIds.data(), ctx.targetIds.size(), ctx.extraMatchText.c_str());
 }
 
 // The removal steps; with an install, the files it replaces are set aside
@@ -52,7 +52,7 @@ bool RemoveDriverFor(const SetupServices& services, const SetupContext& ctx, int
     bool imageGone = false;
     if (install == nullptr || install->SetAsideEarlierFiles()) {
         RemoveStaleInfs(services, ctx);
-        imageGone = install != nullptr || DeleteDriverImage(services.system, PackageOf(ctx));
+        imageGone = install != nullptr || DeleteDriverImage(services.files, PackageOf(ctx));
     }
     channel.PumpMessages(200);
     channel.SetProgress(ProgressAt(from, to, 100));
@@ -68,10 +68,10 @@ bool RemoveDriver(const SetupServices& services, const SetupContext& ctx, int fr
 bool RunInstall(const SetupServices& services, const SetupContext& ctx) {
     SetupChannel& channel = services.channel;
     DriverPackage pkg = PackageOf(ctx);
-    RecoverInterruptedInstall(services.system, pkg);
+    RecoverInterruptedInstall(services.files, pkg);
     // Every file is staged before anything is removed, so install and update
     // are one sequence and a failure leaves the earlier driver.
-    DriverInstall install(services.system, pkg, ctx.infOnlyMode != 0);
+    DriverInstall install(services.files, services.facts, pkg, ctx.infOnlyMode != 0);
     if (!install.Stage()) {
         return false;
     }
@@ -90,14 +90,14 @@ bool RunInstall(const SetupServices& services, const SetupContext& ctx) {
 }
 
 bool RunUninstall(const SetupServices& services, const SetupContext& ctx) {
-    RecoverInterruptedInstall(services.system, PackageOf(ctx));
+    RecoverInterruptedInstall(services.files, PackageOf(ctx));
     return RemoveDriver(services, ctx, 0, 100);
 }
 
 bool RunSilentInstall(const SetupServices& services, const SetupContext& ctx) {
     DriverPackage pkg = PackageOf(ctx);
-    RecoverInterruptedInstall(services.system, pkg);
-    DriverInstall install(services.system, pkg, false);
+    RecoverInterruptedInstall(services.files, pkg);
+    DriverInstall install(services.files, services.facts, pkg, false);
     if (!install.Stage()) {
         return false;
     }

@@ -6,7 +6,6 @@
 #include "engine/setup_context.h"
 #include "platform/platform.h"
 #include "platform/setup_channel.h"
-#include "platform/system_services.h"
 #include "platform/window_services.h"
 
 // A tree that goes on reporting removals sweep after sweep (entries that come

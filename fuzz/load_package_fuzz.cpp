@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.windowsDir.Assign("C:\\WINDOWS");
     ctx.infOnlyMode = size > 0 && (data[0] & 1);
 
-    bool loaded = LoadPackage(m.system, channel, ctx);
+    bool loaded = LoadPackage(m.system, m.system, channel, ctx);
 
     FUZZ_REQUIRE(m.system.Changes().empty() && m.system.OpenInfCount() == 0);
     FUZZ_REQUIRE(channel.boxes <= (loaded ? 0 : 1));

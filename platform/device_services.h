@@ -58,8 +58,6 @@ using DevNode = std::uint32_t;
 
 class DeviceServices {
   public:
-    virtual ~DeviceServices() = default;
-
     // The entries of a setup class created by a named enumerator, as they are
     // when the set is opened; empty when the enumerator never created one.
     // kNoDeviceSet when no set can be built: nothing could be looked at.
@@ -83,4 +81,8 @@ class DeviceServices {
 
     // The run's log while one is kept (platform/run_log.h).
     RunLog* runLog = nullptr;
+
+  protected:
+    // Never deleted through the interface.
+    ~DeviceServices() = default;
 };

@@ -1,6 +1,6 @@
 #include "platform/run_log.h"
 
-#include "platform/system_services.h"
+#include "platform/system_facts.h"
 
 namespace {
 

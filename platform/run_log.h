@@ -1,6 +1,6 @@
 // The run's log: the lines of one section, one per change a step of the run
 // makes to the system or fails to make, in the order they happen. The steps
-// reach it through the services they hold (SystemServices::runLog,
+// reach it through the services they hold (FileServices::runLog,
 // DeviceServices::runLog), which carry none when no log is kept.
 #pragma once
 
@@ -8,12 +8,12 @@
 #include <initializer_list>
 #include <string>
 
-class SystemServices;
+class SystemFacts;
 
 class RunLog {
   public:
     // `errors` gives the system's code of a failed call.
-    explicit RunLog(SystemServices& errors) : errors_(errors) {}
+    explicit RunLog(SystemFacts& errors) : errors_(errors) {}
 
     // "  copied A -> B", or "  could not copy A -> B: error 5 (0x00000005)"
     // with the system's code; `path` may be empty, `to` null. With
@@ -34,7 +34,7 @@ class RunLog {
   private:
     void PutAction(const char* action, const char* path, const char* to);
 
-    SystemServices& errors_;
+    SystemFacts& errors_;
     std::string text_;
 };
 

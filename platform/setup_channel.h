@@ -5,8 +5,6 @@
 
 class SetupChannel {
   public:
-    virtual ~SetupChannel() = default;
-
     // Box with the string's text; the device name replaces "#DEV_NAME#".
     virtual int ShowMessage(unsigned stringId, unsigned iconFlags) = 0;
     virtual int ShowMessageText(const char* text, unsigned iconFlags) = 0;
@@ -17,6 +15,10 @@ class SetupChannel {
 
     // A pause of about `ms` that handles at most one window message per 10 ms.
     virtual int PumpMessages(unsigned ms) = 0;
+
+  protected:
+    // Never deleted through the interface.
+    ~SetupChannel() = default;
 };
 
 // The bar position at fraction `percent` of the range from..to: product first,

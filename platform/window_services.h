@@ -20,7 +20,6 @@ constexpr int kNotifyClicked = 0;  // BN_CLICKED, STN_CLICKED
 // handling.
 class DialogEvents {
   public:
-    virtual ~DialogEvents() = default;
     // The dialog exists, its controls too. True: the system places the focus.
     virtual bool OnInitDialog(WindowHandle dialog) = 0;
     virtual bool OnCommand(int controlId, int notifyCode) = 0;
@@ -32,6 +31,10 @@ class DialogEvents {
     virtual bool OnPaint() = 0;
     // The icon to drag for the minimised window; 0 for the system's choice.
     virtual unsigned DragIconId() = 0;
+
+  protected:
+    // Never deleted through the interface.
+    ~DialogEvents() = default;
 };
 
 // Message box icon flags in use.
@@ -40,8 +43,6 @@ constexpr unsigned kIconInformation = 64;  // MB_ICONASTERISK
 
 class WindowServices {
   public:
-    virtual ~WindowServices() = default;
-
     // Text of a string id in the system's language; empty for a missing id.
     // A text of any length loads whole.
     virtual std::string LoadString(unsigned id) = 0;
@@ -107,4 +108,8 @@ class WindowServices {
     // Restores the top-level window when it is minimised and makes it the
     // foreground window.
     virtual void BringToFront(WindowHandle window) = 0;
+
+  protected:
+    // Never deleted through the interface.
+    ~WindowServices() = default;
 };

@@ -94,17 +94,18 @@ bool DriverImageDestination(const DriverPackage& pkg, StorePath* out) {
     return TargetOf(pkg, PlacementOf(pkg, DriverFile::Image), out);
 }
 
-void RecoverInterruptedInstall(SystemServices& sys, const DriverPackage& pkg) {
+void RecoverInterruptedInstall(FileServices& files, const DriverPackage& pkg) {
     for (DriverFile file : kEveryDriverFile) {
         SwapFile paths;
         if (UsedOn(pkg, file) && SwapFileOf(pkg, file, &paths)) {
-            RecoverLeftovers(sys, paths);
+            RecoverLeftovers(files, paths);
         }
     }
 }
 
-DriverInstall::DriverInstall(SystemServices& sys, const DriverPackage& pkg, bool shortInstall)
-    : sys_(sys), pkg_(pkg), shortInstall_(shortInstall), swap_(sys) {
+DriverInstall::DriverInstall(FileServices& files, SystemFacts& registry, const DriverPackage& pkg,
+                             bool shortInstall)
+    : files_(files), registry_(registry), pkg_(pkg), shortInstall_(shortInstall), swap_(files) {
     auto add = [this](DriverFile file) {
         SwapFile paths;
         fits_ = SwapFileOf(pkg_, file, &paths) && fits_;
@@ -124,7 +125,7 @@ bool DriverInstall::Stage() {
         return false;
     }
     if (WindowsNinetyEightFamily(pkg_)) {
-        CreateOtherInfFolder(sys_, pkg_.windowsDir);
+        CreateOtherInfFolder(files_, pkg_.windowsDir);
     }
     for (std::size_t file : {inf_, portDriver_, image_}) {
         if (file == FileSwap::kMaxFiles) {
@@ -136,8 +137,8 @@ bool DriverInstall::Stage() {
         if (file == inf_ && !shortInstall_) {
             // The installed INF no longer copies files by itself; the short
             // install's INF goes in byte for byte.
-            Note(sys_.runLog,
-                 DisableInfCopyFiles(sys_, swap_.File(file).staged.c_str(), pkg_.installSection)
+            Note(files_.runLog,
+                 DisableInfCopyFiles(files_, swap_.File(file).staged.c_str(), pkg_.installSection)
                      ? "disabled the INF's CopyFiles entry"
                      : "disabled no CopyFiles entry");
         }
@@ -182,12 +183,12 @@ bool DriverInstall::Commit() {
     StorePath companion;
     if (earlierInf && CompanionPnfPath(swap_.File(inf_).target.c_str(), &companion)) {
         // Precompiled from the INF just replaced.
-        DeleteWithAttributesCleared(sys_, companion.c_str());
+        DeleteWithAttributesCleared(files_, companion.c_str());
     }
     if (shortInstall_) {
         // It puts no image in place; the earlier one goes only now, so that a
         // failure leaves it.
-        DeleteDriverImage(sys_, pkg_);
+        DeleteDriverImage(files_, pkg_);
     }
     if (WindowsNinetyEightFamily(pkg_)) {
         if (!shortInstall_) {
@@ -196,26 +197,26 @@ bool DriverInstall::Commit() {
             for (const char* database : {"\\inf\\DRVIDX.BIN", "\\inf\\DRVDATA.BIN"}) {
                 StorePath path;
                 if (Concat(&path, {pkg_.windowsDir, database})) {
-                    Logged(sys_.runLog, sys_.DeleteFile(path.c_str()), "deleted", "delete",
+                    Logged(files_.runLog, files_.DeleteFile(path.c_str()), "deleted", "delete",
                            path.c_str(), nullptr, true);
                 }
             }
         }
-        SetOtherDevicePath(sys_, pkg_.windowsDir);
+        SetOtherDevicePath(registry_, files_.runLog, pkg_.windowsDir);
     }
     // A delete that failed above gets a second chance.
-    RecoverInterruptedInstall(sys_, pkg_);
+    RecoverInterruptedInstall(files_, pkg_);
     return true;
 }
 
-bool DeleteDriverImage(SystemServices& sys, const DriverPackage& pkg) {
+bool DeleteDriverImage(FileServices& files, const DriverPackage& pkg) {
     StorePath image;
     if (!DriverImageDestination(pkg, &image)) {
         // No such path can exist, so no image can be installed there.
         return true;
     }
-    sys.SetFileAttributes(image.c_str(), kFileAttributeNormal);
-    Logged(sys.runLog, sys.DeleteFile(image.c_str()), "deleted", "delete", image.c_str(), nullptr,
-           true);
-    return sys.GetFileState(image.c_str()) == FileState::Missing;
+    files.SetFileAttributes(image.c_str(), kFileAttributeNormal);
+    Logged(files.runLog, files.DeleteFile(image.c_str()), "deleted", "delete", image.c_str(),
+           nullptr, true);
+    return files.GetFileState(image.c_str()) == FileState::Missing;
 }

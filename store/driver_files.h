@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
+#include "platform/file_services.h"
 #include "platform/setup_channel.h"
-#include "platform/system_services.h"
+#include "platform/system_facts.h"
 #include "store/file_swap.h"
 #include "store/store_paths.h"
 
@@ -39,7 +40,8 @@ bool DriverImageDestination(const DriverPackage& pkg, StorePath* out);
 // 98 family) and image, or the short install's floppy INF alone.
 class DriverInstall {
   public:
-    DriverInstall(SystemServices& sys, const DriverPackage& pkg, bool shortInstall);
+    DriverInstall(FileServices& files, SystemFacts& registry, const DriverPackage& pkg,
+                  bool shortInstall);
 
     // False, with nothing on the machine changed, when a file could not be
     // staged.
@@ -59,7 +61,8 @@ class DriverInstall {
   private:
     bool Commit();
 
-    SystemServices& sys_;
+    FileServices& files_;
+    SystemFacts& registry_;
     DriverPackage pkg_;
     bool shortInstall_;
     bool fits_ = true;  // every path fits its buffer
@@ -72,7 +75,7 @@ class DriverInstall {
 // Puts back or deletes what a run cut short left of any install on this
 // Windows kind. Every run begins with it, and an install that succeeded ends
 // with it.
-void RecoverInterruptedInstall(SystemServices& sys, const DriverPackage& pkg);
+void RecoverInterruptedInstall(FileServices& files, const DriverPackage& pkg);
 
 // True when the installed driver image is gone afterwards (absent counts).
-bool DeleteDriverImage(SystemServices& sys, const DriverPackage& pkg);
+bool DeleteDriverImage(FileServices& files, const DriverPackage& pkg);

@@ -2,13 +2,13 @@
 
 #include "platform/run_log.h"
 
-bool DeleteWithAttributesCleared(SystemServices& sys, const char* path) {
-    sys.SetFileAttributes(path, kFileAttributeNormal);
-    return Logged(sys.runLog, sys.DeleteFile(path), "deleted", "delete", path, nullptr, true);
+bool DeleteWithAttributesCleared(FileServices& files, const char* path) {
+    files.SetFileAttributes(path, kFileAttributeNormal);
+    return Logged(files.runLog, files.DeleteFile(path), "deleted", "delete", path, nullptr, true);
 }
 
-bool MoveLogged(SystemServices& sys, const char* from, const char* to) {
-    return Logged(sys.runLog, sys.MoveFile(from, to), "renamed", "rename", from, to, true);
+bool MoveLogged(FileServices& files, const char* from, const char* to) {
+    return Logged(files.runLog, files.MoveFile(from, to), "renamed", "rename", from, to, true);
 }
 
 std::size_t FileSwap::Add(const SwapFile& file) {
@@ -22,9 +22,9 @@ bool FileSwap::Stage(std::size_t index) {
     // A staged copy left read-only (the package's own mark) could be neither
     // edited nor deleted.
     bool copied = !failed_ &&
-                  Logged(sys_.runLog, sys_.CopyFile(file.source.c_str(), staged), "copied", "copy",
-                         file.source.c_str(), staged) &&
-                  sys_.SetFileAttributes(staged, kFileAttributeNormal);
+                  Logged(files_.runLog, files_.CopyFile(file.source.c_str(), staged), "copied",
+                         "copy", file.source.c_str(), staged) &&
+                  files_.SetFileAttributes(staged, kFileAttributeNormal);
     if (!copied) {
         failed_ = true;
         DiscardStaged();
@@ -37,9 +37,9 @@ bool FileSwap::SetAside(std::size_t index) {
     if (failed_ || slot.setAside) {
         return !failed_;
     }
-    FileState state = sys_.GetFileState(slot.file.target.c_str());
+    FileState state = files_.GetFileState(slot.file.target.c_str());
     if (state == FileState::Present) {
-        slot.setAside = MoveLogged(sys_, slot.file.target.c_str(), slot.file.aside.c_str());
+        slot.setAside = MoveLogged(files_, slot.file.target.c_str(), slot.file.aside.c_str());
     }
     failed_ = state == FileState::Unknown || (state == FileState::Present && !slot.setAside);
     return !failed_;
@@ -48,7 +48,7 @@ bool FileSwap::SetAside(std::size_t index) {
 bool FileSwap::PutInPlace(std::size_t index) {
     Slot& slot = slots_[index];
     if (SetAside(index)) {
-        slot.inPlace = MoveLogged(sys_, slot.file.staged.c_str(), slot.file.target.c_str());
+        slot.inPlace = MoveLogged(files_, slot.file.staged.c_str(), slot.file.target.c_str());
         failed_ = !slot.inPlace;
     }
     return !failed_;
@@ -63,13 +63,13 @@ bool FileSwap::Finish() {
         const SwapFile& file = slot.file;
         if (failed_ && slot.inPlace) {
             // The new file goes back under its staged name, freeing the target.
-            slot.inPlace = !MoveLogged(sys_, file.target.c_str(), file.staged.c_str());
+            slot.inPlace = !MoveLogged(files_, file.target.c_str(), file.staged.c_str());
         }
         if (failed_ && slot.setAside && !slot.inPlace) {
-            slot.setAside = !MoveLogged(sys_, file.aside.c_str(), file.target.c_str());
+            slot.setAside = !MoveLogged(files_, file.aside.c_str(), file.target.c_str());
         }
         if (!failed_ && slot.setAside) {
-            slot.setAside = !DeleteWithAttributesCleared(sys_, file.aside.c_str());
+            slot.setAside = !DeleteWithAttributesCleared(files_, file.aside.c_str());
         }
     }
     if (failed_) {
@@ -81,24 +81,24 @@ bool FileSwap::Finish() {
 void FileSwap::DiscardStaged() {
     for (std::size_t i = 0; i < count_; ++i) {
         if (!slots_[i].inPlace) {
-            DeleteWithAttributesCleared(sys_, slots_[i].file.staged.c_str());
+            DeleteWithAttributesCleared(files_, slots_[i].file.staged.c_str());
         }
     }
 }
 
-void RecoverLeftovers(SystemServices& sys, const SwapFile& file) {
+void RecoverLeftovers(FileServices& files, const SwapFile& file) {
     const char* target = file.target.c_str();
     const char* aside = file.aside.c_str();
-    if (sys.GetFileState(aside) == FileState::Present) {
+    if (files.GetFileState(aside) == FileState::Present) {
         // An aside copy is deleted only where a file stands in its place.
-        FileState state = sys.GetFileState(target);
+        FileState state = files.GetFileState(target);
         if (state == FileState::Missing) {
-            MoveLogged(sys, aside, target);
+            MoveLogged(files, aside, target);
         } else if (state == FileState::Present) {
-            DeleteWithAttributesCleared(sys, aside);
+            DeleteWithAttributesCleared(files, aside);
         }
     }
-    if (sys.GetFileState(file.staged.c_str()) == FileState::Present) {
-        DeleteWithAttributesCleared(sys, file.staged.c_str());
+    if (files.GetFileState(file.staged.c_str()) == FileState::Present) {
+        DeleteWithAttributesCleared(files, file.staged.c_str());
     }
 }

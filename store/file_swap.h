@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-#include "platform/system_services.h"
+#include "platform/file_services.h"
 #include "store/store_paths.h"
 
 // One file: read from `source`, installed as `target`. The temporary names
@@ -26,7 +26,7 @@ class FileSwap {
   public:
     static constexpr std::size_t kMaxFiles = 3;
 
-    explicit FileSwap(SystemServices& sys) : sys_(sys) {}
+    explicit FileSwap(FileServices& files) : files_(files) {}
     FileSwap(const FileSwap&) = delete;
     FileSwap& operator=(const FileSwap&) = delete;
 
@@ -61,7 +61,7 @@ class FileSwap {
     };
     void DiscardStaged();
 
-    SystemServices& sys_;
+    FileServices& files_;
     Slot slots_[kMaxFiles];
     std::size_t count_ = 0;
     bool failed_ = false;
@@ -71,9 +71,9 @@ class FileSwap {
 // where no file stands under the target's name, and is deleted where one
 // does; a staged copy is deleted. Every run begins with it and an install
 // also ends with it.
-void RecoverLeftovers(SystemServices& sys, const SwapFile& file);
+void RecoverLeftovers(FileServices& files, const SwapFile& file);
 
 // Clears a file's read-only mark and deletes it; true when it was deleted.
 // Both log their change.
-bool DeleteWithAttributesCleared(SystemServices& sys, const char* path);
-bool MoveLogged(SystemServices& sys, const char* from, const char* to);
+bool DeleteWithAttributesCleared(FileServices& files, const char* path);
+bool MoveLogged(FileServices& files, const char* from, const char* to);

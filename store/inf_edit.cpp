@@ -14,11 +14,11 @@ constexpr std::uint32_t kMaxInfBytes = 16u * 1024u * 1024u;
 // Holds a file open for the edit and closes it on every path.
 class OpenFile {
   public:
-    OpenFile(SystemServices& sys, const char* path)
-        : sys_(sys), file_(sys.OpenFileExclusive(path)) {}
+    OpenFile(FileServices& files, const char* path)
+        : files_(files), file_(files.OpenFileExclusive(path)) {}
     ~OpenFile() {
         if (file_ != kNoFile) {
-            sys_.CloseFile(file_);
+            files_.CloseFile(file_);
         }
     }
     OpenFile(const OpenFile&) = delete;
@@ -30,7 +30,7 @@ class OpenFile {
         std::uint32_t have = 0;
         while (have < size) {
             std::uint32_t done = 0;
-            if (!sys_.ReadFile(file_, bytes + have, size - have, &done) || done == 0) {
+            if (!files_.ReadFile(file_, bytes + have, size - have, &done) || done == 0) {
                 return false;
             }
             have += done;
@@ -40,15 +40,16 @@ class OpenFile {
 
     bool WriteAt(std::uint32_t offset, const char* data, std::size_t size) {
         std::uint32_t done = 0;
-        return sys_.SeekFile(file_, offset) &&
-               sys_.WriteFile(file_, data, static_cast<std::uint32_t>(size), &done) && done == size;
+        return files_.SeekFile(file_, offset) &&
+               files_.WriteFile(file_, data, static_cast<std::uint32_t>(size), &done) &&
+               done == size;
     }
 
-    bool Size(std::uint32_t* size) { return sys_.GetFileSize(file_, size); }
-    bool Truncate() { return sys_.TruncateFile(file_); }
+    bool Size(std::uint32_t* size) { return files_.GetFileSize(file_, size); }
+    bool Truncate() { return files_.TruncateFile(file_); }
 
   private:
-    SystemServices& sys_;
+    FileServices& files_;
     FileHandle file_;
 };
 
@@ -94,8 +95,8 @@ bool FindCopyFilesEntry(const char* content, std::size_t size, const char* secti
     return true;
 }
 
-bool DisableInfCopyFiles(SystemServices& sys, const char* infPath, const char* sectionName) {
-    OpenFile file(sys, infPath);
+bool DisableInfCopyFiles(FileServices& files, const char* infPath, const char* sectionName) {
+    OpenFile file(files, infPath);
     std::uint32_t size = 0;
     if (!file.IsOpen() || !file.Size(&size) || size == 0 || size > kMaxInfBytes) {
         return false;

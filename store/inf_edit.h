@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "platform/system_services.h"
+#include "platform/file_services.h"
 
 // Offset of the first "COPYFILES" (any case) behind the header "[sectionName]"
 // (any case); false when either is missing. The search is not bounded by the
@@ -15,4 +15,4 @@ bool FindCopyFilesEntry(const char* content, std::size_t size, const char* secti
 
 // Puts ";" before that entry in the file. True when the file was changed; on
 // any failure the file is left byte for byte as it was.
-bool DisableInfCopyFiles(SystemServices& sys, const char* infPath, const char* sectionName);
+bool DisableInfCopyFiles(FileServices& files, const char* infPath, const char* sectionName);

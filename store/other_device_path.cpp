@@ -3,29 +3,28 @@
 #include "platform/run_log.h"
 #include "store/store_paths.h"
 
-void CreateOtherInfFolder(SystemServices& sys, const char* windowsDir) {
+void CreateOtherInfFolder(FileServices& files, const char* windowsDir) {
     StorePath folder;
     if (Concat(&folder, {windowsDir, kOtherInfFolder})) {
-        Logged(sys.runLog, sys.CreateDirectory(folder.c_str()), "created the folder",
+        Logged(files.runLog, files.CreateDirectory(folder.c_str()), "created the folder",
                "create the folder", folder.c_str(), nullptr, true);
     }
 }
 
-long SetOtherDevicePath(SystemServices& sys, const char* windowsDir) {
+long SetOtherDevicePath(SystemFacts& registry, RunLog* log, const char* windowsDir) {
     constexpr long kPathTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
     StorePath folder;
     if (!Concat(&folder, {windowsDir, kOtherInfFolder})) {
         return kPathTooLong;
     }
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
-    RunLog* log = sys.runLog;
     if (log != nullptr) {
         FixedText<261> before;
-        bool known = sys.ReadMachineRegistryText(key, "OtherDevicePath", before.Buffer());
+        bool known = registry.ReadMachineRegistryText(key, "OtherDevicePath", before.Buffer());
         before.Seal();
         log->Change(true, "OtherDevicePath was", "", known ? before.c_str() : "(not set)");
     }
-    long status = sys.SetMachineRegistryText(key, "OtherDevicePath", folder.c_str());
+    long status = registry.SetMachineRegistryText(key, "OtherDevicePath", folder.c_str());
     if (log != nullptr && status == 0) {
         log->Change(true, "set OtherDevicePath to", "", folder.c_str());
     } else if (log != nullptr) {

@@ -1,10 +1,11 @@
 // The system's search path for OEM INF files outside its own INF folder.
 #pragma once
 
-#include "platform/system_services.h"
+#include "platform/file_services.h"
+#include "platform/system_facts.h"
 
 // Creates WINDOWS\INF\OTHER; an existing folder is fine.
-void CreateOtherInfFolder(SystemServices& sys, const char* windowsDir);
+void CreateOtherInfFolder(FileServices& files, const char* windowsDir);
 // Sets the registry value "OtherDevicePath" to WINDOWS\INF\OTHER. Returns the
 // registry status (0 on success).
-long SetOtherDevicePath(SystemServices& sys, const char* windowsDir);
+long SetOtherDevicePath(SystemFacts& registry, RunLog* log, const char* windowsDir);

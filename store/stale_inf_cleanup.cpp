@@ -65,11 +65,11 @@ class StaleMatch {
 
 // Walks the models of the first manufacturer up to the first line without a
 // readable hardware id.
-bool DescribesDisk(SystemServices& sys, InfFile& inf, const StaleMatch& match) {
+bool DescribesDisk(InfServices& infs, InfFile& inf, const StaleMatch& match) {
     InfLine line;
     FixedText<20> models;
     if (!inf.FindLine("Manufacturer", nullptr, &line) ||
-        !sys.GetStringField(line, 1, models.Buffer())) {
+        !infs.GetStringField(line, 1, models.Buffer())) {
         return false;
     }
     models.Seal();
@@ -78,7 +78,7 @@ bool DescribesDisk(SystemServices& sys, InfFile& inf, const StaleMatch& match) {
     }
     do {
         FixedText<256> hardwareId;
-        if (!sys.GetStringField(line, 2, hardwareId.Buffer())) {
+        if (!infs.GetStringField(line, 2, hardwareId.Buffer())) {
             return false;
         }
         hardwareId.Seal();
@@ -86,13 +86,13 @@ bool DescribesDisk(SystemServices& sys, InfFile& inf, const StaleMatch& match) {
         if (match.Matches(hardwareId.c_str())) {
             return true;
         }
-    } while (sys.FindNextLine(&line));
+    } while (infs.FindNextLine(&line));
     return false;
 }
 
 // One scan of the store; each INF is read once, whatever the number of pairs.
-int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const StaleMatch& match) {
+int RemoveMatchingInfs(FileServices& files, InfServices& infs, std::uint8_t osKind,
+                       const char* windowsDir, const StaleMatch& match) {
     if (!match.CanMatch()) {
         return 0;
     }
@@ -103,13 +103,13 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
         return 0;
     }
     int stale = 0;
-    for (const std::string& name : sys.ListFiles(pattern.c_str())) {
+    for (const std::string& name : files.ListFiles(pattern.c_str())) {
         StorePath path;
         if (!Concat(&path, {windowsDir, folder, name.c_str()})) {
             continue;
         }
-        InfFile inf(sys, path.c_str());
-        if (!inf.IsOpen() || !DescribesDisk(sys, inf, match)) {
+        InfFile inf(infs, path.c_str());
+        if (!inf.IsOpen() || !DescribesDisk(infs, inf, match)) {
             continue;
         }
         inf.Close();
@@ -117,9 +117,9 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
         // INF, which the next run finds again.
         StorePath companion;
         if (CompanionPnfPath(path.c_str(), &companion)) {
-            DeleteWithAttributesCleared(sys, companion.c_str());
+            DeleteWithAttributesCleared(files, companion.c_str());
         }
-        DeleteWithAttributesCleared(sys, path.c_str());
+        DeleteWithAttributesCleared(files, path.c_str());
         ++stale;
     }
     return stale;
@@ -127,8 +127,9 @@ int RemoveMatchingInfs(SystemServices& sys, std::uint8_t osKind, const char* win
 
 }  // namespace
 
-int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const TargetId* ids, std::size_t count, const char* extraMatchText) {
+int RemoveStaleOemInfs(FileServices& files, InfServices& infs, std::uint8_t osKind,
+                       const char* windowsDir, const TargetId* ids, std::size_t count,
+                       const char* extraMatchText) {
     StaleMatch match(extraMatchText);
     std::size_t used = 0;
     for (; used < count && !ids[used].vid.empty() && !ids[used].pid.empty(); ++used) {
@@ -138,7 +139,7 @@ int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* win
     if (used == 0) {
         return 0;
     }
-    return RemoveMatchingInfs(sys, osKind, windowsDir, match);
+    return RemoveMatchingInfs(files, infs, osKind, windowsDir, match);
 }
 
 bool CompanionPnfPath(const char* infPath, StorePath* out) {

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/system_services.h"
+#include "platform/file_services.h"
+#include "platform/inf_services.h"
 #include "platform/target_id.h"
 #include "store/store_paths.h"
 
@@ -16,8 +17,9 @@
 // Case does not matter. A list that begins with an empty entry touches
 // nothing, whatever `extraMatchText` holds. Returns the number of stale INFs
 // found (and deleted).
-int RemoveStaleOemInfs(SystemServices& sys, std::uint8_t osKind, const char* windowsDir,
-                       const TargetId* ids, std::size_t count, const char* extraMatchText);
+int RemoveStaleOemInfs(FileServices& files, InfServices& infs, std::uint8_t osKind,
+                       const char* windowsDir, const TargetId* ids, std::size_t count,
+                       const char* extraMatchText);
 
 // The companion of an INF path: the path in capitals with ".INF" made ".PNF";
 // false when the name does not end in ".INF".

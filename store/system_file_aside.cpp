@@ -35,37 +35,37 @@ struct AsidePaths {
     }
 };
 
-void Remove(SystemServices& sys, const StorePath& path) {
+void Remove(FileServices& files, const StorePath& path) {
     if (!path.empty()) {
-        Logged(sys.runLog, sys.DeleteFile(path.c_str()), "deleted", "delete", path.c_str(), nullptr,
-               true);
+        Logged(files.runLog, files.DeleteFile(path.c_str()), "deleted", "delete", path.c_str(),
+               nullptr, true);
     }
 }
 
-void Rename(SystemServices& sys, const StorePath& from, const StorePath& to) {
+void Rename(FileServices& files, const StorePath& from, const StorePath& to) {
     if (!from.empty() && !to.empty()) {
-        MoveLogged(sys, from.c_str(), to.c_str());
+        MoveLogged(files, from.c_str(), to.c_str());
     }
 }
 
-void SetAside(SystemServices& sys, const AsidePair& pair, const char* windowsDir) {
+void SetAside(FileServices& files, const AsidePair& pair, const char* windowsDir) {
     AsidePaths paths(pair, windowsDir);
-    Remove(sys, paths.aside[0]);
-    Remove(sys, paths.aside[1]);
-    Rename(sys, paths.system[0], paths.aside[0]);
-    Rename(sys, paths.system[1], paths.aside[1]);
+    Remove(files, paths.aside[0]);
+    Remove(files, paths.aside[1]);
+    Rename(files, paths.system[0], paths.aside[0]);
+    Rename(files, paths.system[1], paths.aside[1]);
 }
 
-void Restore(SystemServices& sys, const AsidePair& pair, const char* windowsDir) {
+void Restore(FileServices& files, const AsidePair& pair, const char* windowsDir) {
     AsidePaths paths(pair, windowsDir);
-    Rename(sys, paths.aside[0], paths.system[0]);
-    Rename(sys, paths.aside[1], paths.system[1]);
+    Rename(files, paths.aside[0], paths.system[0]);
+    Rename(files, paths.aside[1], paths.system[1]);
     // Where the system made a new file meanwhile, it is kept and the aside
     // copy goes. Where the rename back failed, the aside copy is the only one.
     for (int i = 0; i < 2; ++i) {
         if (!paths.system[i].empty() &&
-            sys.GetFileState(paths.system[i].c_str()) == FileState::Present) {
-            Remove(sys, paths.aside[i]);
+            files.GetFileState(paths.system[i].c_str()) == FileState::Present) {
+            Remove(files, paths.aside[i]);
         }
     }
 }
@@ -79,26 +79,26 @@ bool UsesDriverDatabase(std::uint8_t osKind) {
 
 }  // namespace
 
-void SetAsideUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+void SetAsideUsbstorInf(FileServices& files, std::uint8_t osKind, const char* windowsDir) {
     if (UsesUsbstorInf(osKind)) {
-        SetAside(sys, kUsbstorInf, windowsDir);
+        SetAside(files, kUsbstorInf, windowsDir);
     }
 }
 
-void RestoreUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+void RestoreUsbstorInf(FileServices& files, std::uint8_t osKind, const char* windowsDir) {
     if (UsesUsbstorInf(osKind)) {
-        Restore(sys, kUsbstorInf, windowsDir);
+        Restore(files, kUsbstorInf, windowsDir);
     }
 }
 
-void SetAsideDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+void SetAsideDriverDatabase(FileServices& files, std::uint8_t osKind, const char* windowsDir) {
     if (UsesDriverDatabase(osKind)) {
-        SetAside(sys, kDriverDatabase, windowsDir);
+        SetAside(files, kDriverDatabase, windowsDir);
     }
 }
 
-void RestoreDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir) {
+void RestoreDriverDatabase(FileServices& files, std::uint8_t osKind, const char* windowsDir) {
     if (UsesDriverDatabase(osKind)) {
-        Restore(sys, kDriverDatabase, windowsDir);
+        Restore(files, kDriverDatabase, windowsDir);
     }
 }

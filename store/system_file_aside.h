@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "platform/system_services.h"
+#include "platform/file_services.h"
 
-void SetAsideUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir);
-void RestoreUsbstorInf(SystemServices& sys, std::uint8_t osKind, const char* windowsDir);
-void SetAsideDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir);
-void RestoreDriverDatabase(SystemServices& sys, std::uint8_t osKind, const char* windowsDir);
+void SetAsideUsbstorInf(FileServices& files, std::uint8_t osKind, const char* windowsDir);
+void RestoreUsbstorInf(FileServices& files, std::uint8_t osKind, const char* windowsDir);
+void SetAsideDriverDatabase(FileServices& files, std::uint8_t osKind, const char* windowsDir);
+void RestoreDriverDatabase(FileServices& files, std::uint8_t osKind, const char* windowsDir);

@@ -21,18 +21,18 @@ bool ReenumerateFromRoot(DeviceServices& devices) {
 
 bool RescanHardware(const SetupServices& services, std::uint8_t osKind, const char* windowsDir,
                     const char* deviceDescription, int from, int to) {
-    SystemServices& sys = services.system;
+    FileServices& files = services.files;
     bool nineX = osKind <= OsKind::kWinMe;
     bool xp = osKind == OsKind::kWinXP;
 
     services.channel.SetProgress(from);
     if (nineX) {
-        SetAsideDriverDatabase(sys, osKind, windowsDir);
+        SetAsideDriverDatabase(files, osKind, windowsDir);
     }
     if (xp) {
         // Files an earlier run left aside go back first, then the pair goes.
-        RestoreUsbstorInf(sys, osKind, windowsDir);
-        SetAsideUsbstorInf(sys, osKind, windowsDir);
+        RestoreUsbstorInf(files, osKind, windowsDir);
+        SetAsideUsbstorInf(files, osKind, windowsDir);
     }
 
     bool ok = ReenumerateFromRoot(services.devices);
@@ -41,12 +41,12 @@ bool RescanHardware(const SetupServices& services, std::uint8_t osKind, const ch
     // leave the system's files aside.
     if (nineX) {
         services.channel.PumpMessages(kSettleMs);
-        RestoreDriverDatabase(sys, osKind, windowsDir);
+        RestoreDriverDatabase(files, osKind, windowsDir);
     }
     if (xp) {
         ok = DriveNewHardwareWizard(services.windows, services.channel, deviceDescription, from, to,
-                                    sys.runLog);
-        RestoreUsbstorInf(sys, osKind, windowsDir);
+                                    files.runLog);
+        RestoreUsbstorInf(files, osKind, windowsDir);
     }
     services.channel.SetProgress(to);
     return ok;

@@ -7,7 +7,6 @@
 
 #include "platform/platform.h"
 #include "platform/setup_channel.h"
-#include "platform/system_services.h"
 #include "platform/window_services.h"
 
 // Moves the bar from `from` to `to`. True when the re-enumeration request was

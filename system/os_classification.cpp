@@ -29,9 +29,9 @@ std::uint8_t ClassifyVersion(const WindowsVersion& version) {
     return OsKind::kUnknown;
 }
 
-std::uint8_t ClassifyWindows(SystemServices& sys) {
+std::uint8_t ClassifyWindows(SystemFacts& facts) {
     WindowsVersion version;
-    if (!sys.GetVersion(&version)) {
+    if (!facts.GetVersion(&version)) {
         return OsKind::kUnknown;
     }
     return ClassifyVersion(version);

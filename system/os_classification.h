@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "platform/os_kind.h"
-#include "platform/system_services.h"
+#include "platform/system_facts.h"
 
 std::uint8_t ClassifyVersion(const WindowsVersion& version);
 
 // The kind of the running system; kUnknown when the version query fails.
-std::uint8_t ClassifyWindows(SystemServices& sys);
+std::uint8_t ClassifyWindows(SystemFacts& facts);

@@ -5,10 +5,10 @@ namespace {
 constexpr char kName[] = "UsbFlashDiskDriverSetup.OneRunAtATime";
 constexpr char kGlobalName[] = "Global\\UsbFlashDiskDriverSetup.OneRunAtATime";
 
-bool TakeGuard(SystemServices& system) {
+bool TakeGuard(SystemFacts& facts, ProcessServices& process) {
     WindowsVersion version;
-    bool known = system.GetVersion(&version);
-    return system.TakeRunGuard(RunGuardName(known ? &version : nullptr));
+    bool known = facts.GetVersion(&version);
+    return process.TakeRunGuard(RunGuardName(known ? &version : nullptr));
 }
 
 }  // namespace
@@ -18,10 +18,11 @@ const char* RunGuardName(const WindowsVersion* version) {
     return version != nullptr && version->major >= 5 ? kGlobalName : kName;
 }
 
-RunGuard::RunGuard(SystemServices& system) : system_(system), held_(TakeGuard(system)) {}
+RunGuard::RunGuard(SystemFacts& facts, ProcessServices& process)
+    : process_(process), held_(TakeGuard(facts, process)) {}
 
 RunGuard::~RunGuard() {
     if (held_) {
-        system_.ReleaseRunGuard();
+        process_.ReleaseRunGuard();
     }
 }

@@ -1,7 +1,8 @@
 // The system-wide guard that lets one run of the program work at a time.
 #pragma once
 
-#include "platform/system_services.h"
+#include "platform/process_services.h"
+#include "platform/system_facts.h"
 
 // The guard's object name for the running Windows. 2000 and XP give each
 // session (fast user switching, terminal sessions) a namespace of its own, and
@@ -13,13 +14,13 @@ const char* RunGuardName(const WindowsVersion* version);
 // Held from before the agreement until the program ends, whichever way.
 class RunGuard {
   public:
-    explicit RunGuard(SystemServices& system);
+    RunGuard(SystemFacts& facts, ProcessServices& process);
     ~RunGuard();
     RunGuard(const RunGuard&) = delete;
     RunGuard& operator=(const RunGuard&) = delete;
     bool Held() const { return held_; }
 
   private:
-    SystemServices& system_;
+    ProcessServices& process_;
     bool held_;
 };

@@ -299,9 +299,9 @@ const WindowsKind kKinds[] = {
     {OsKind::kWinXP, "Windows XP", "C:\\WINDOWS"},
 };
 
-// The fake machine's system services with the INF calls answered by the
-// system's reader, over the bytes the fake disk holds.
-class SystemReadsInfs : public SystemServices {
+// The INF calls answered by the system's reader, over the bytes the fake
+// disk holds.
+class SystemReadsInfs : public InfServices {
   public:
     SystemReadsInfs(fake::Machine& m, SystemInfReader& reader) : m_(m), reader_(reader) {}
 
@@ -323,64 +323,6 @@ class SystemReadsInfs : public SystemServices {
         return reader_.Calls().GetIntField(line, field, value);
     }
 
-    std::vector<std::string> ListFiles(const char* pattern) override {
-        return m_.system.ListFiles(pattern);
-    }
-    FileState GetFileState(const char* path) override { return m_.system.GetFileState(path); }
-    bool SetFileAttributes(const char* path, std::uint32_t attributes) override {
-        return m_.system.SetFileAttributes(path, attributes);
-    }
-    bool CopyFile(const char* from, const char* to) override {
-        return m_.system.CopyFile(from, to);
-    }
-    bool DeleteFile(const char* path) override { return m_.system.DeleteFile(path); }
-    bool MoveFile(const char* from, const char* to) override {
-        return m_.system.MoveFile(from, to);
-    }
-    bool CreateDirectory(const char* path) override { return m_.system.CreateDirectory(path); }
-    FileHandle OpenFileExclusive(const char* path) override {
-        return m_.system.OpenFileExclusive(path);
-    }
-    void CloseFile(FileHandle file) override { m_.system.CloseFile(file); }
-    bool GetFileSize(FileHandle file, std::uint32_t* size) override {
-        return m_.system.GetFileSize(file, size);
-    }
-    bool ReadFile(FileHandle file, void* data, std::uint32_t size, std::uint32_t* done) override {
-        return m_.system.ReadFile(file, data, size, done);
-    }
-    bool WriteFile(FileHandle file, const void* data, std::uint32_t size,
-                   std::uint32_t* done) override {
-        return m_.system.WriteFile(file, data, size, done);
-    }
-    bool SeekFile(FileHandle file, std::uint32_t offset) override {
-        return m_.system.SeekFile(file, offset);
-    }
-    bool TruncateFile(FileHandle file) override { return m_.system.TruncateFile(file); }
-    bool AppendToFile(const char* path, const void* data, std::uint32_t size) override {
-        return m_.system.AppendToFile(path, data, size);
-    }
-    std::uint32_t LastError() override { return m_.system.LastError(); }
-    bool ReadMachineRegistryText(const char* keyPath, const char* valueName,
-                                 TextBuffer out) override {
-        return m_.system.ReadMachineRegistryText(keyPath, valueName, out);
-    }
-    long SetMachineRegistryText(const char* keyPath, const char* valueName,
-                                const char* text) override {
-        return m_.system.SetMachineRegistryText(keyPath, valueName, text);
-    }
-    bool GetVersion(WindowsVersion* version) override { return m_.system.GetVersion(version); }
-    LocalTime GetLocalTime() override { return m_.system.GetLocalTime(); }
-    std::uint16_t GetSystemLanguage() override { return m_.system.GetSystemLanguage(); }
-    bool GetWindowsDirectory(TextBuffer out) override { return m_.system.GetWindowsDirectory(out); }
-    bool GetModulePath(TextBuffer out) override { return m_.system.GetModulePath(out); }
-    std::string GetCommandLine() override { return m_.system.GetCommandLine(); }
-    void StartProgram(const char* program, const char* commandLine) override {
-        m_.system.StartProgram(program, commandLine);
-    }
-    bool IsLeadByte(unsigned char byte) override { return m_.system.IsLeadByte(byte); }
-    bool TakeRunGuard(const char* name) override { return m_.system.TakeRunGuard(name); }
-    void ReleaseRunGuard() override { m_.system.ReleaseRunGuard(); }
-
   private:
     fake::Machine& m_;
     SystemInfReader& reader_;
@@ -390,16 +332,16 @@ class SystemReadsInfs : public SystemServices {
 struct Rig {
     fake::Machine m;
     std::unique_ptr<SystemReadsInfs> systemReader;
-    SystemServices& system;
+    InfServices& infs;
     BrandTexts brand{"Setup", "USB Flash Disk", "", ""};
     DialogChannel channel{m.windows, kDialog, brand};
-    SetupServices services{system, m.devices, m.windows, channel};
+    SetupServices services{m.system, infs, m.system, m.system, m.devices, m.windows, channel};
 
     Rig(const Package& package, const WindowsKind& kind)
         : systemReader(package.reader != nullptr
                            ? std::make_unique<SystemReadsInfs>(m, *package.reader)
                            : nullptr),
-          system(systemReader != nullptr ? static_cast<SystemServices&>(*systemReader) : m.system) {
+          infs(systemReader != nullptr ? static_cast<InfServices&>(*systemReader) : m.system) {
         m.system.windowsDirectory = kind.windowsDir;
         std::string windows = kind.windowsDir;
         for (const char* folder :
@@ -470,7 +412,7 @@ std::unique_ptr<Load> LoadOn(const Package& package, const WindowsKind& kind) {
     auto load = std::make_unique<Load>();
     Rig rig(package, kind);
     load->ctx = FreshContext(package, kind);
-    load->ok = LoadPackage(rig.system, rig.channel, load->ctx, &load->recorder);
+    load->ok = LoadPackage(rig.m.system, rig.infs, rig.channel, load->ctx, &load->recorder);
     for (const fake::ShownBox& box : rig.m.windows.Boxes()) {
         load->boxes.push_back(box.text);
     }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/fake/inf_reader.h"
-#include "platform/system_services.h"
+#include "platform/inf_services.h"
 
 namespace pkgcheck {
 
@@ -29,7 +29,7 @@ class SystemInfReader {
     // refuses them, with its error code and line in `error`.
     virtual InfHandle Open(const std::string& bytes, fake::InfOpenError* error) = 0;
     // The line, field and close calls on what Open opened.
-    virtual SystemServices& Calls() = 0;
+    virtual InfServices& Calls() = 0;
 };
 
 // What pkgcheck reads from the computer it runs on.

@@ -33,9 +33,9 @@ void CSetupDlg::SetCaptions() {
 }
 
 void CSetupDlg::ReadMachine() {
-    ctx_.osKind = ClassifyWindows(platform_.system);
+    ctx_.osKind = ClassifyWindows(platform_.facts);
     ctx_.infOnlyMode = InfOnlyModeOf(ctx_.osKind);
-    SystemServices& system = platform_.system;
+    SystemFacts& system = platform_.facts;
     auto isLeadByte = [&system](unsigned char byte) { return system.IsLeadByte(byte); };
     // A folder that cannot be read is never guessed: the program's folder then
     // stays empty, and the package is not found.
@@ -80,7 +80,7 @@ bool CSetupDlg::OnInitDialog() {
     ReadMachine();
     state_.osKind = ctx_.osKind;
     state_.windowsDir = ctx_.windowsDir;
-    if (!LoadPackage(platform_.system, channel_, ctx_)) {
+    if (!LoadPackage(platform_.files, platform_.infs, channel_, ctx_)) {
         Finish(RunOutcome::PackageUnusable);
         return false;
     }
@@ -90,7 +90,7 @@ bool CSetupDlg::OnInitDialog() {
 
     if (state_.silentMode == 1) {
         state_.road = "silent install";
-        SetupServices services{platform_.system, platform_.devices, windows, channel_};
+        SetupServices services = ServicesFor(platform_, windows, channel_);
         bool ok = RunSilentInstall(services, ctx_);
         Finish(ok ? RunOutcome::Completed : RunOutcome::Failed);
         return false;
@@ -138,7 +138,7 @@ void CSetupDlg::OnStart() {
     // nor its closing message.
     bool install = ctx_.installSelected == 1;
     state_.road = !install ? "uninstall" : ctx_.infOnlyMode != 0 ? "short install" : "install";
-    SetupServices services{platform_.system, platform_.devices, windows, channel_};
+    SetupServices services = ServicesFor(platform_, windows, channel_);
     bool ok = install ? RunInstall(services, ctx_) : RunUninstall(services, ctx_);
 
     windows.EnableControl(Handle(), IDC_START, true);
@@ -181,7 +181,7 @@ void CSetupDlg::OnLogoClicked() {
     LauncherPath program;
     if (BuildLaunchCommand(state_.brand.linkText, &command) &&
         BuildLauncherPath(ctx_.windowsDir.c_str(), &program)) {
-        platform_.system.StartProgram(program.c_str(), command.c_str());
+        platform_.process.StartProgram(program.c_str(), command.c_str());
     }
 }
 

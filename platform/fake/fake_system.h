@@ -10,7 +10,10 @@
 #include "platform/fake/file_system.h"
 #include "platform/fake/inf_reader.h"
 #include "platform/fake/registry.h"
-#include "platform/system_services.h"
+#include "platform/file_services.h"
+#include "platform/inf_services.h"
+#include "platform/process_services.h"
+#include "platform/system_facts.h"
 
 namespace fake {
 
@@ -22,10 +25,13 @@ struct Change {
     std::string source;  // the copy's source or the rename's old name
 };
 
-class FakeSystem : public SystemServices {
+class FakeSystem final : public FileServices,
+                         public InfServices,
+                         public SystemFacts,
+                         public ProcessServices {
   public:
     FakeSystem(Faults& faults, FileSystem& files, Registry& registry);
-    ~FakeSystem() override;
+    ~FakeSystem();
 
     // Machine state that tests choose.
     // Windows 98 SE reports its version in the high word of the build too.

@@ -121,7 +121,7 @@ class WindowsComputer : public Computer, public SystemInfReader {
         return inf;
     }
 
-    SystemServices& Calls() override { return system_; }
+    InfServices& Calls() override { return system_; }
 
   private:
     // The reader's error code and line for a file it refused.
@@ -141,7 +141,7 @@ class WindowsComputer : public Computer, public SystemInfReader {
         }
     }
 
-    Win32System system_;
+    Win32Infs system_;
     HMODULE setupapi_;
     decltype(&SetupOpenInfFileA) openInfFile_;
     decltype(&SetupCloseInfFile) closeInfFile_;

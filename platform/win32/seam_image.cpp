@@ -14,29 +14,31 @@
 namespace {
 
 int TouchEveryCall() {
-    Win32System sys;
+    Win32Files files;
+    Win32Infs infs;
+    Win32Facts facts;
     Win32Windows windows;
 
-    sys.ListFiles("*.none");
+    files.ListFiles("*.none");
     // No such INF ships; the line calls run only if someone puts one there.
-    InfHandle inf = sys.OpenInf("seam_image.inf");
+    InfHandle inf = infs.OpenInf("seam_image.inf");
     if (inf != kNoInf) {
         InfLine line;
         FixedText<64> text;
         int value = 0;
-        if (sys.FindFirstLine(inf, "Version", nullptr, &line)) {
-            sys.GetStringField(line, 0, text.Buffer());
-            sys.GetIntField(line, 1, &value);
-            sys.FindNextLine(&line);
+        if (infs.FindFirstLine(inf, "Version", nullptr, &line)) {
+            infs.GetStringField(line, 0, text.Buffer());
+            infs.GetIntField(line, 1, &value);
+            infs.FindNextLine(&line);
         }
-        sys.CloseInf(inf);
+        infs.CloseInf(inf);
     }
     WindowsVersion version;
-    sys.GetVersion(&version);
+    facts.GetVersion(&version);
     PathText folder;
-    sys.GetWindowsDirectory(folder.Buffer());
-    sys.GetModulePath(folder.Buffer());
-    std::string commandLine = sys.GetCommandLine();
+    facts.GetWindowsDirectory(folder.Buffer());
+    facts.GetModulePath(folder.Buffer());
+    std::string commandLine = facts.GetCommandLine();
 
     windows.LoadString(1);
     windows.DispatchOneMessage();

@@ -12,7 +12,7 @@
 class Win32Devices : public DeviceServices {
   public:
     Win32Devices();
-    ~Win32Devices() override;
+    ~Win32Devices();
     Win32Devices(const Win32Devices&) = delete;
     Win32Devices& operator=(const Win32Devices&) = delete;
 

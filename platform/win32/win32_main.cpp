@@ -16,10 +16,13 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void SetupEntry() 
     RunStaticConstructors();
     int exitCode = 0;
     {
-        Win32System system;
+        Win32Files files;
+        Win32Infs infs;
+        Win32Facts facts;
+        Win32Process process;
         Win32Devices devices;
         Win32Windows windows;
-        exitCode = RunSetupProgram(Platform{system, devices, windows});
+        exitCode = RunSetupProgram(Platform{files, infs, facts, process, devices, windows});
     }
     ExitProcess(static_cast<UINT>(exitCode));
 }

@@ -12,25 +12,25 @@ class SystemContract : public ContractTest {
   protected:
     // The file's bytes, or "<missing>".
     std::string Content(const std::string& name) {
-        if (Sys().GetFileState(At(name).c_str()) == FileState::Missing) {
+        if (Files().GetFileState(At(name).c_str()) == FileState::Missing) {
             return "<missing>";
         }
-        FileHandle file = Sys().OpenFileExclusive(At(name).c_str());
+        FileHandle file = Files().OpenFileExclusive(At(name).c_str());
         char bytes[32];
         std::uint32_t done = 0;
-        Sys().ReadFile(file, bytes, sizeof bytes, &done);
-        Sys().CloseFile(file);
+        Files().ReadFile(file, bytes, sizeof bytes, &done);
+        Files().CloseFile(file);
         return std::string(bytes, done);
     }
 
     bool Do(const std::string& step, const char* name, const char* other) {
         // `other` is given to copy and move only.
-        return step == "copy"     ? Sys().CopyFile(At(name).c_str(), At(other).c_str())
-               : step == "move"   ? Sys().MoveFile(At(name).c_str(), At(other).c_str())
-               : step == "delete" ? Sys().DeleteFile(At(name).c_str())
+        return step == "copy"     ? Files().CopyFile(At(name).c_str(), At(other).c_str())
+               : step == "move"   ? Files().MoveFile(At(name).c_str(), At(other).c_str())
+               : step == "delete" ? Files().DeleteFile(At(name).c_str())
                : step == "read-only"
-                   ? Sys().SetFileAttributes(At(name).c_str(), 0x01)
-                   : Sys().SetFileAttributes(At(name).c_str(), kFileAttributeNormal);
+                   ? Files().SetFileAttributes(At(name).c_str(), 0x01)
+                   : Files().SetFileAttributes(At(name).c_str(), kFileAttributeNormal);
     }
 };
 
@@ -61,55 +61,55 @@ TEST_F(SystemContract, FileStepsSucceedAndFailAsOnWindows) {
         SCOPED_TRACE(std::string(step.step) + " " + step.name);
         EXPECT_EQ(Do(step.step, step.name, step.other), step.ok);
         if (!step.ok) {
-            EXPECT_EQ(Sys().LastError(), step.error);
+            EXPECT_EQ(Facts().LastError(), step.error);
         }
         EXPECT_EQ(step.then ? Content(step.then) : "", step.then ? step.content : "");
     }
 }
 
 TEST_F(SystemContract, AnExclusiveOpenRewritesAnExistingFileInPlace) {
-    EXPECT_EQ(Sys().OpenFileExclusive(At("DISK.INF").c_str()), kNoFile) << "never creates";
+    EXPECT_EQ(Files().OpenFileExclusive(At("DISK.INF").c_str()), kNoFile) << "never creates";
     ASSERT_TRUE(env_->PutFile(At("DISK.INF"), "[Go]\r\nCopyFiles=A\r\n"));
-    FileHandle file = Sys().OpenFileExclusive(At("DISK.INF").c_str());
+    FileHandle file = Files().OpenFileExclusive(At("DISK.INF").c_str());
     ASSERT_NE(file, kNoFile);
-    EXPECT_EQ(Sys().OpenFileExclusive(At("DISK.INF").c_str()), kNoFile) << "shared with no one";
-    EXPECT_FALSE(Sys().DeleteFile(At("DISK.INF").c_str())) << "held open";
+    EXPECT_EQ(Files().OpenFileExclusive(At("DISK.INF").c_str()), kNoFile) << "shared with no one";
+    EXPECT_FALSE(Files().DeleteFile(At("DISK.INF").c_str())) << "held open";
     std::uint32_t done = 0;
-    EXPECT_TRUE(Sys().SeekFile(file, 6) && Sys().WriteFile(file, ";Co", 3, &done));
-    EXPECT_TRUE(Sys().SeekFile(file, 10) && Sys().TruncateFile(file));
-    Sys().CloseFile(file);
+    EXPECT_TRUE(Files().SeekFile(file, 6) && Files().WriteFile(file, ";Co", 3, &done));
+    EXPECT_TRUE(Files().SeekFile(file, 10) && Files().TruncateFile(file));
+    Files().CloseFile(file);
     EXPECT_EQ(Content("DISK.INF"), "[Go]\r\n;Coy");
 }
 
 TEST_F(SystemContract, AnAppendCreatesTheFileOrWritesAtItsEnd) {
     const std::string log = At("RUN.LOG");
-    EXPECT_TRUE(Sys().AppendToFile(log.c_str(), "one\r\n", 5));
-    EXPECT_TRUE(Sys().AppendToFile(log.c_str(), "two\r\n", 5));
+    EXPECT_TRUE(Files().AppendToFile(log.c_str(), "one\r\n", 5));
+    EXPECT_TRUE(Files().AppendToFile(log.c_str(), "two\r\n", 5));
     EXPECT_EQ(Content("RUN.LOG"), "one\r\ntwo\r\n");
-    FileHandle held = Sys().OpenFileExclusive(log.c_str());
-    EXPECT_FALSE(Sys().AppendToFile(log.c_str(), "x", 1)) << "held open";
-    EXPECT_EQ(Sys().LastError(), 32u);
-    Sys().CloseFile(held);
+    FileHandle held = Files().OpenFileExclusive(log.c_str());
+    EXPECT_FALSE(Files().AppendToFile(log.c_str(), "x", 1)) << "held open";
+    EXPECT_EQ(Facts().LastError(), 32u);
+    Files().CloseFile(held);
     // A read-only log is not here: Wine run as root writes one anyway. The
     // program's rows hold it on the fake machine.
-    EXPECT_FALSE(Sys().AppendToFile(At("NONE\\RUN.LOG").c_str(), "x", 1)) << "no folder";
-    EXPECT_EQ(Sys().LastError(), 3u);
+    EXPECT_FALSE(Files().AppendToFile(At("NONE\\RUN.LOG").c_str(), "x", 1)) << "no folder";
+    EXPECT_EQ(Facts().LastError(), 3u);
     EXPECT_EQ(Content("RUN.LOG"), "one\r\ntwo\r\n");
     FixedText<261> value;
-    EXPECT_FALSE(Sys().ReadMachineRegistryText("Software\\Microsoft\\Windows\\CurrentVersion",
-                                               "NoSuchValue.Setup", value.Buffer()));
+    EXPECT_FALSE(Facts().ReadMachineRegistryText("Software\\Microsoft\\Windows\\CurrentVersion",
+                                                 "NoSuchValue.Setup", value.Buffer()));
 }
 
 TEST_F(SystemContract, AListingNamesTheMatchingFilesOfOneFolder) {
     for (const char* name : {"b.inf", "G.INF", "c.ini", "d.sy_"}) {
         ASSERT_TRUE(env_->PutFile(At(name), "x"));
     }
-    ASSERT_TRUE(Sys().CreateDirectory(At("dir.inf").c_str()));
+    ASSERT_TRUE(Files().CreateDirectory(At("dir.inf").c_str()));
     ASSERT_TRUE(env_->PutFile(At("dir.inf\\x.inf"), "x"));
-    std::vector<std::string> names = Sys().ListFiles(At("*.in?").c_str());
+    std::vector<std::string> names = Files().ListFiles(At("*.in?").c_str());
     std::sort(names.begin(), names.end());  // the file system's order
     EXPECT_EQ(names, (std::vector<std::string>{"G.INF", "b.inf", "c.ini"}));
-    EXPECT_TRUE(Sys().ListFiles(At("nowhere\\*.in?").c_str()).empty());
+    EXPECT_TRUE(Files().ListFiles(At("nowhere\\*.in?").c_str()).empty());
 }
 
 const char kInf[] =
@@ -118,9 +118,9 @@ const char kInf[] =
 
 TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
     ASSERT_TRUE(env_->PutFile(At("not.inf"), "[Setup]\r\nFDDInf=a\r\n"));
-    EXPECT_EQ(Sys().OpenInf(At("not.inf").c_str()), kNoInf) << "no [Version]";
+    EXPECT_EQ(Infs().OpenInf(At("not.inf").c_str()), kNoInf) << "no [Version]";
     ASSERT_TRUE(env_->PutFile(At("disk.inf"), kInf));
-    InfFile inf(Sys(), At("disk.inf").c_str());
+    InfFile inf(Infs(), At("disk.inf").c_str());
     ASSERT_TRUE(inf.IsOpen());
     InfLine line;
     const struct {
@@ -139,13 +139,13 @@ TEST_F(SystemContract, AnInfGivesItsLinesAndFields) {
         ASSERT_EQ(inf.FindLine(row.section, row.key, &line), row.text != nullptr);
         char text[64];
         if (row.text != nullptr) {
-            bool read = Sys().GetStringField(line, row.field, TextBuffer{text, row.capacity});
+            bool read = Infs().GetStringField(line, row.field, TextBuffer{text, row.capacity});
             EXPECT_EQ(read ? std::string(text) : "<none>", row.text);
         }
     }
 
     int lines = inf.FindLine("Setup", nullptr, &line) ? 1 : 0;
-    while (lines < 9 && Sys().FindNextLine(&line)) {
+    while (lines < 9 && Infs().FindNextLine(&line)) {
         ++lines;
     }
     EXPECT_EQ(lines, 3);

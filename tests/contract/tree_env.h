@@ -10,17 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_services.h"
-#include "platform/system_services.h"
-#include "platform/window_services.h"
+#include "platform/platform.h"
 
 class TreeEnv {
   public:
     virtual ~TreeEnv() = default;
 
-    virtual SystemServices& System() = 0;
-    virtual DeviceServices& Devices() = 0;
-    virtual WindowServices& Windows() = 0;
+    virtual Platform Services() = 0;
 
     // An empty folder of this environment, without a trailing backslash.
     virtual std::string Scratch() const = 0;
@@ -45,9 +41,11 @@ std::unique_ptr<TreeEnv> MakeTreeEnv();
 
 class ContractTest : public ::testing::Test {
   protected:
-    SystemServices& Sys() { return env_->System(); }
-    DeviceServices& Dev() { return env_->Devices(); }
-    WindowServices& Win() { return env_->Windows(); }
+    FileServices& Files() { return env_->Services().files; }
+    InfServices& Infs() { return env_->Services().infs; }
+    SystemFacts& Facts() { return env_->Services().facts; }
+    DeviceServices& Dev() { return env_->Services().devices; }
+    WindowServices& Win() { return env_->Services().windows; }
     std::string At(const std::string& name) { return env_->Scratch() + "\\" + name; }
 
     std::unique_ptr<TreeEnv> env_ = MakeTreeEnv();

@@ -10,9 +10,9 @@ class FakeTreeEnv : public TreeEnv {
   public:
     FakeTreeEnv() { machine_.files.MakeFolder(Scratch()); }
 
-    SystemServices& System() override { return machine_.system; }
-    DeviceServices& Devices() override { return machine_.devices; }
-    WindowServices& Windows() override { return machine_.windows; }
+    Platform Services() override {
+        return PlatformOf(machine_.system, machine_.devices, machine_.windows);
+    }
 
     std::string Scratch() const override { return "C:\\CONTRACT"; }
     bool PutFile(const std::string& path, const std::string& bytes) override {

@@ -72,9 +72,9 @@ class Win32TreeEnv : public TreeEnv {
         }
     }
 
-    SystemServices& System() override { return system_; }
-    DeviceServices& Devices() override { return devices_; }
-    WindowServices& Windows() override { return windows_; }
+    Platform Services() override {
+        return Platform{files_, infs_, facts_, process_, devices_, windows_};
+    }
 
     std::string Scratch() const override { return scratch_; }
     bool PutFile(const std::string& path, const std::string& bytes) override {
@@ -121,7 +121,10 @@ class Win32TreeEnv : public TreeEnv {
 
   private:
     std::string scratch_;
-    Win32System system_;
+    Win32Files files_;
+    Win32Infs infs_;
+    Win32Facts facts_;
+    Win32Process process_;
     Win32Devices devices_;
     Win32Windows windows_;
     std::set<std::string> instanceIds_;

@@ -156,7 +156,7 @@ struct Rig {
         devicesBefore = m.devices.InstanceIds();
     }
 
-    int Run() { return exitCode = RunSetupProgram(Platform{m.system, m.devices, m.windows}); }
+    int Run() { return exitCode = RunSetupProgram(PlatformOf(m.system, m.devices, m.windows)); }
     bool Holds(const std::string& path, const std::string& bytes) const {
         const fake::File* file = m.files.Find(path);
         return file != nullptr && file->bytes == bytes;

@@ -41,7 +41,7 @@ std::string RunProgram(S script, const std::string& files) {
         int press = templateId == IDD_AGREEMENT ? kIdOk : kIdCancel;
         m.windows.Post([&m, dialog, press] { m.windows.Click(dialog, press); });
     };
-    std::string out = std::to_string(RunSetupProgram(Platform{m.system, m.devices, m.windows}));
+    std::string out = std::to_string(RunSetupProgram(PlatformOf(m.system, m.devices, m.windows)));
     for (const fake::ShownBox& box : m.windows.Boxes()) {
         out += " [" + box.text + (box.flags == kIconStop ? "]" : "] without the stop icon");
     }

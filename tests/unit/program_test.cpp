@@ -206,7 +206,7 @@ struct ProgramRig {
             atMs);
     }
     int Run() {
-        int code = RunSetupProgram(Platform{m.system, m.devices, windows});
+        int code = RunSetupProgram(PlatformOf(m.system, m.devices, windows));
         windows.Note("");
         return code;
     }
