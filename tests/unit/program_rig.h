@@ -4,14 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/setup_app.h"
 #include "platform/fake/fake_wizard.h"
@@ -25,7 +26,7 @@ inline std::string Base(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
 
-// Window services that write one line of what happens: 'status', bar
+// Window services that write one line of what happens: 'status', @bar
 // positions, ~ms pauses that handle messages, zms plain sleeps, -start/+exit
 // buttons, boxes (stop:/info:), +copied -deleted A>B renamed *written files,
 // reg, -dev removed device entries, scan, the pointer, run: started programs.
@@ -81,7 +82,7 @@ class Tracing : public fake::FakeWindows {
         FakeWindows::SetControlText(dialog, control, text);
     }
     void SetProgressPosition(WindowHandle dialog, int control, int position) override {
-        Note(std::to_string(position));
+        Note("@" + std::to_string(position));
         FakeWindows::SetProgressPosition(dialog, control, position);
     }
     void EnableControl(WindowHandle dialog, int control, bool enabled) override {
@@ -181,20 +182,10 @@ struct ProgramRig {
         m.devices.onRemove = [this](const fake::FakeDevice&) { windows.Note("-dev"); };
         m.devices.onReenumerate = [this] { windows.Note("scan"); };
     }
-    void Edit(const std::string& name, const std::string& from, const std::string& to) {
-        std::string text = m.files.Read("C:\\PKG\\" + name);
-        m.givenFile("C:\\PKG\\" + name, text.replace(text.find(from), from.size(), to));
-    }
     // The system shows its wizard for the disk at that time, or this long after the rescan.
     void ShowWizardAt(std::uint64_t ms) {
         wizard = std::make_unique<fake::ScriptedWizard>(
             windows.tree, fake::XpNewHardwareWizard("Vostrel NIMBLEKEY USB Floppy", ms));
-    }
-    void WizardAfter(std::uint64_t ms) {
-        m.devices.onReenumerate = [this, ms] {
-            windows.Note("scan");
-            ShowWizardAt(windows.NowMs() + ms);
-        };
     }
     void Press(WindowHandle dialog, int control, std::uint64_t atMs = 0) {
         windows.Post(
@@ -216,11 +207,35 @@ struct ProgramRig {
 
 using Given = std::function<void(ProgramRig&)>;
 
+// Both, in this order.
+inline Given operator+(Given first, Given second) {
+    return [first, second](ProgramRig& r) {
+        first(r);
+        second(r);
+    };
+}
+
+// The package's file with its first 'from' made 'to'.
+inline Given Edited(const char* name, const std::string& from, const std::string& to) {
+    return [name, from, to](ProgramRig& r) {
+        std::string text = r.m.files.Read("C:\\PKG\\" + std::string(name));
+        r.m.givenFile("C:\\PKG\\" + std::string(name),
+                      text.replace(text.find(from), from.size(), to));
+    };
+}
+inline Given WizardAfter(std::uint64_t ms) {
+    return [ms](ProgramRig& r) {
+        r.m.devices.onReenumerate = [&r, ms] {
+            r.windows.Note("scan");
+            r.ShowWizardAt(r.windows.NowMs() + ms);
+        };
+    };
+}
 inline Given Version(WindowsVersion version, bool anySystem = false) {
     return [version, anySystem](ProgramRig& r) {
         r.m.system.version = version;
         if (anySystem) {
-            r.Edit("NIMBLE.IN_", "Win98Only=1", "Win98Only=0");
+            Edited("NIMBLE.IN_", "Win98Only=1", "Win98Only=0")(r);
         }
     };
 }
@@ -245,10 +260,37 @@ inline constexpr WindowsVersion k95{4, 0, 950}, kMe{4, 90, 3000}, k2000{5, 0, 21
     kXp{5, 1, 2600};
 inline constexpr WindowsVersion k98Se{4, 10, 0x040A08AE};
 inline const Given kNothing = [](ProgramRig&) {};
+inline const Given kRefuse = [](ProgramRig& r) { r.agree = false; };
+inline const Given kStaleInf = [](ProgramRig& r) {
+    r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
+                  "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
+                  "A=I,USB\\VID_F1A5&PID_D15C\r\n");
+};
+// A disk entry the system will not remove.
+inline const Given kStuckEntry = [](ProgramRig& r) {
+    r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
+};
+inline const Given kNoDeviceSet = [](ProgramRig& r) {
+    r.m.faults.FailAlways(fake::Op::OpenDeviceSet);
+};
 inline const Given kImageHeld = [](ProgramRig& r) { r.m.files.Find(kImage)->openElsewhere = true; };
 inline const std::string kRefused = "stop:This program is for Windows 98 only !";
 
-// A trace is the steps of a run, one piece each.
+// What the user does in the main dialog: the default user looks and leaves;
+// these press Start at once, or pick Uninstall first.
+inline const Given kStart = [](ProgramRig& r) {
+    r.onMain = [&r](WindowHandle dialog) { r.Press(dialog, IDC_START); };
+};
+inline const Given kUninstall = [](ProgramRig& r) {
+    r.onMain = [&r](WindowHandle dialog) {
+        r.Press(dialog, IDC_UNINSTALL);
+        r.Press(dialog, IDC_START);
+    };
+};
+
+// A trace is the steps of a run, one piece each. Expected steps write bar
+// positions as @# and pause and sleep lengths as ~# and z#: each road pins
+// its numbers once, in its timeline.
 inline std::string Steps(std::initializer_list<std::string> pieces) {
     std::string trace;
     for (const std::string& piece : pieces) {
@@ -256,15 +298,23 @@ inline std::string Steps(std::initializer_list<std::string> pieces) {
     }
     return trace;
 }
-inline std::string At(int position) {
-    return std::to_string(position);
+inline const std::regex kTimed("(^| )([@~z])([0-9]+)(?= |$)");
+inline std::string Masked(const std::string& trace) {
+    return std::regex_replace(trace, kTimed, "$1$2#");
+}
+inline std::string Timeline(const std::string& trace) {
+    std::string timeline;
+    for (std::sregex_iterator it(trace.begin(), trace.end(), kTimed), end; it != end; ++it) {
+        timeline += (timeline.empty() ? "" : " ") + (*it)[2].str() + (*it)[3].str();
+    }
+    return timeline;
 }
 
 // The dialog waits with an empty status line; a radio click empties the bar
-// and the status line; Start greys Start and Exit for a 300 ms pause.
+// and the status line; Start greys Start and Exit for a pause.
 inline const std::string kWaiting = "''";
-inline const std::string kRadioClicked = "0 ''";
-inline const std::string kStartPressed = "-start -exit ~300";
+inline const std::string kRadioClicked = "@# ''";
+inline const std::string kStartPressed = "-start -exit ~#";
 // Minimised, the dialog paints and drags the program's icon; the default user
 // looks, clicks the logo, minimises and leaves.
 inline const std::string kMinimised = "icon128 drag128";
@@ -273,53 +323,66 @@ inline const std::string kIdle = Steps({kWaiting, kMinimised});
 // the script (edited where the floppy INF does not describe the disk), on the
 // 98 kinds the port driver, then the image; the short install the floppy INF.
 inline const std::string kStaged98 = "+~SETUPI.3SN *~SETUPI.3SN +~SETUPP.3SN +~SETUPS.3SN";
-inline const std::string kStaged98Unedited = "+~SETUPI.3SN +~SETUPP.3SN +~SETUPS.3SN";
 inline const std::string kStagedNt = "+~SETUPI.3SN *~SETUPI.3SN +~SETUPS.3SN";
-inline const std::string kStagedNtUnedited = "+~SETUPI.3SN +~SETUPS.3SN";
-inline const std::string kStagedFloppy = "+~SETUPF.3SN";
 // The removal step over a range of the bar: the disk's device entries go,
 // then the stale INFs and the old image, which an install sets aside.
-inline const std::string kImageAside = "NIMBLE.SYS>~SETUPS.3SO";
 inline const std::string kImageDeleted = "-NIMBLE.SYS";
-inline std::string Removal(int at10, int at60, int end, const std::string& entries = "-dev",
-                           const std::string& image = kImageAside) {
-    return Steps({"'removing'", At(at10), entries, "~200", At(at60), image, "~200", At(end)});
+inline std::string Removal(const std::string& entries = "-dev",
+                           const std::string& image = "NIMBLE.SYS>~SETUPS.3SO") {
+    return Steps({"'removing' @#", entries, "~# @#", image, "~# @#"});
 }
-// The pause before the copies of an interactive install, and the plain wait
-// of a silent one.
-inline const std::string kPause = "~3000 15";
-inline const std::string kSleep = "z3000";
+// The pause before the copies of an interactive install; a silent one waits
+// with a plain sleep (z#).
+inline const std::string kPause = "~# @#";
 // The swap of the full install: the INF, on the 98 kinds the port driver,
 // then the image renamed into place; when all are, the old image goes, on the
 // 98 kinds with the driver database, and the search path value is set.
-inline std::string Copies98(int at20, int at40, int at60, int at80, int end) {
-    return Steps({"'installing'", At(at20), "~200 ~SETUPI.3SN>NIMBLE.INF", At(at40), "~200",
-                  At(at60), "~SETUPP.3SN>NIMBLE.PDR ~200", At(at80),
-                  "~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO -DRVIDX.BIN -DRVDATA.BIN reg ~200",
-                  At(end)});
-}
-inline std::string CopiesNt(int at20, int at40, int at80, int end) {
-    return Steps({"'installing'", At(at20), "~200 ~SETUPI.3SN>oemNIMBLE.INF", At(at40), "~200",
-                  At(at80), "~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO ~200", At(end)});
-}
-// The end of an install; Start and Exit come back, the status line empties
-// and the closing box shows.
-inline const std::string kBarFull = "100";
-inline std::string Closing(const std::string& box) {
-    return Steps({"+start +exit ''", box});
-}
-inline const std::string kInstalledBox =
-    "info:Installation is complete. Please replug your device.";
-inline const std::string kUninstallFailedBox = "stop:Uninstallation failed !";
-inline const std::string kInstallFailedBox = "stop:Installation failed !";
-// The rescan of a silent install: from 50 on the bar, USBSTOR set aside and
-// back on XP around the wizard's answers.
-inline const std::string kRescanFrom = "50";
+inline const std::string kCopies98 =
+    "'installing' @# ~# ~SETUPI.3SN>NIMBLE.INF @# ~# @# ~SETUPP.3SN>NIMBLE.PDR ~# @# "
+    "~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO -DRVIDX.BIN -DRVDATA.BIN reg ~# @#";
+inline const std::string kCopiesNt =
+    "'installing' @# ~# ~SETUPI.3SN>oemNIMBLE.INF @# ~# @# ~SETUPS.3SN>NIMBLE.SYS -~SETUPS.3SO "
+    "~# @#";
+// The end of an install: the bar full; Start and Exit come back, the status
+// line empties and the closing box shows.
+inline const std::string kInstalled =
+    "@# +start +exit '' info:Installation is complete. Please replug your device.";
+inline const std::string kInstallFailed = "+start +exit '' stop:Installation failed !";
+// The rescan of a silent install: from its bar position, USBSTOR set aside
+// and back on XP around the wizard's answers.
 inline const std::string kUsbstorAside = "USBSTOR.INF>USBSTOR.I3S USBSTOR.PNF>USBSTOR.P3S";
 inline const std::string kUsbstorBack = "USBSTOR.I3S>USBSTOR.INF USBSTOR.P3S>USBSTOR.PNF";
-inline const std::string kWizardAnswered = "z500 z500 z500 66 z500 66 z500 66 z500 66";
+inline const std::string kWizardAnswered = "z# z# z# @# z# @# z# @# z# @#";
 inline const std::string kInstall98 =
-    Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10), kPause,
-           Copies98(18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)});
+    Steps({kWaiting, kStartPressed, kStaged98, Removal(), kPause, kCopies98, kInstalled});
+
+struct Row {
+    const char* name;
+    Given given;
+    int exitCode;
+    std::string steps;
+    std::string timeline = "";  // pinned once per road
+};
+
+// Runs each row as the user. Steps are compared with their numbers masked, so
+// that a retuned pause or bar position fails only the row that pins it.
+inline void ExpectRoad(const Given& user, std::initializer_list<Row> rows) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramRig rig;
+        (user + row.given)(rig);
+        EXPECT_EQ(rig.Run(), row.exitCode);
+        EXPECT_EQ(Masked(rig.windows.trace), row.steps);
+        if (!row.timeline.empty()) {
+            EXPECT_EQ(Timeline(rig.windows.trace), row.timeline);
+        }
+        for (unsigned language : StringLanguages()) {
+            for (unsigned id : rig.windows.loaded) {
+                EXPECT_NE(StringTable(language).count(id) ? StringTable(language).at(id) : "", "")
+                    << "language " << language << ", id " << id;
+            }
+        }
+    }
+}
 
 }  // namespace programrig

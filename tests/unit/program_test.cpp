@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "program_rig.h"
@@ -11,177 +10,197 @@
 namespace programrig {
 namespace {
 
-TEST(Program, HowARunOpensWhatEachRoadDoesAndHowItEnds) {
-    enum User { kExit, kInstall, kUninstall, kRadioDuringInstall, kAgreementNo };
-    struct Case {
-        const char* name;
-        Given given;
-        User user;
-        int exitCode;
-        std::string trace;
-    } cases[] = {
-        {"Exit", kNothing, kExit, 1602, kIdle},
-        {"98 first edition", Version({4, 10, 1998}), kExit, 1602, kIdle},
-        {"agreement refused, silent", Silent(k98Se), kAgreementNo, 1602, ""},
-        {"no package", Without({"NIMBLE.IN_", "NIMBLEFD.INF"}), kExit, 1619,
-         "stop:INF file not found !"},
-        {"no driver image", Without({"NIMBLE.SY_"}), kExit, 1619, "stop:SYS(SY_) file not found !"},
-        {"no port driver", Without({"NIMBLE.PDR"}), kExit, 1619, "stop:MPD file not found !"},
-        {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), kExit, 1602, kIdle},
-        {"a link inside the text", Link(" see http://www.v.example"), kExit, 1602,
-         Steps({kWaiting, "hand run:C:\\WINDOWS\\EXPLORER.EXE Explorer  see http://www.v.example",
-                kMinimised})},
-        {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), kExit, 1602, kIdle},
-        {"a package defect without a message",
-         [](ProgramRig& r) { r.Edit("NIMBLE.IN_", "FDDInf", "FDDXnf"); }, kExit, 1619, ""},
-        {"Windows 95", Version(k95, true), kExit, 1633, kRefused},
-        {"version query fails", [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::GetVersion); },
-         kExit, 1633, kRefused},
-        {"Me, a 98 package", Version(kMe), kExit, 1633, kRefused},
-        {"2000, a 98 package", Version(k2000), kExit, 1633, kRefused},
-        {"XP, a 98 package", Version(kXp), kExit, 1633, kRefused},
-        {"Server 2003", Version({5, 2, 3790}, true), kExit, 1633, kRefused},
-        {"install", kNothing, kInstall, 0, kInstall98},
-        {"install: the disk is the model line TargetID names",
-         [](ProgramRig& r) {
-             r.Edit("NIMBLE.IN_", "TargetID=F1A5D15C", "TargetID=F1A5D15D");
-             r.Edit("NIMBLE.IN_", "=NimbleDisk,USB\\VID_F1A5&PID_D15C",
-                    "=None,USB\\VID_F1A5&PID_D15C");
-         },
-         kInstall, 0, kInstall98},
-        {"a radio click during the install", kNothing, kRadioDuringInstall, 0,
-         Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10), "~1820", kRadioClicked,
-                "~1180 15", Copies98(18, 21, 24, 27, 30), kBarFull, Closing(kInstalledBox)})},
-        {"install, Me: the floppy INF alone", Version(kMe, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, kStagedFloppy, Removal(3, 18, 30, "-dev", ""),
-                "~SETUPF.3SN>NIMBLEFD.INF", kImageDeleted, "reg", kBarFull,
-                Closing(kInstalledBox)})},
-        {"install, XP: the floppy INF alone", Version(kXp, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, kStagedFloppy, Removal(3, 18, 30, "-dev", ""),
-                "~SETUPF.3SN>oemNIMBLEFD.INF", kImageDeleted, kBarFull, Closing(kInstalledBox)})},
-        {"install, 2000", Version(k2000, true), kInstall, 0,
-         Steps({kWaiting, kStartPressed, kStagedNt, Removal(1, 6, 10), kPause,
-                CopiesNt(18, 21, 27, 30), kBarFull, Closing(kInstalledBox)})},
-        {"install, the package's image unreadable: its staged copies go, nothing is removed",
-         [](ProgramRig& r) { r.m.files.Find("C:\\PKG\\NIMBLE.SY_")->openElsewhere = true; },
-         kInstall, 1603,
-         Steps({kWaiting, kStartPressed, "+~SETUPI.3SN *~SETUPI.3SN +~SETUPP.3SN",
-                "-~SETUPI.3SN -~SETUPP.3SN", Closing(kInstallFailedBox)})},
-        {"install, the old image held open: the removal stops, nothing is put in place", kImageHeld,
-         kInstall, 1603,
-         Steps({kWaiting, kStartPressed, kStaged98, Removal(1, 6, 10, "-dev", ""), kPause,
-                "'installing' 18 ~200 21 ~200 24 ~200 27 -~SETUPI.3SN -~SETUPP.3SN -~SETUPS.3SN",
-                "~200 30", kBarFull, Closing(kInstallFailedBox)})},
-        {"uninstall", kNothing, kUninstall, 0,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", kImageDeleted),
-                Closing("info:Uninstallation is complete.")})},
-        {"uninstall, small letters in the package's ids",
-         [](ProgramRig& r) {
-             r.Edit("NIMBLE.IN_", "VID_F1A5&PID_D15C", "VID_f1a5&PID_d15c");
-             r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
-                           "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
-                           "A=I,USB\\VID_F1A5&PID_D15C\r\n");
-         },
-         kUninstall, 0,
-         Steps({kWaiting, kRadioClicked, kStartPressed,
-                Removal(10, 60, 100, "-dev", "-OLD.INF -NIMBLE.SYS"),
-                Closing("info:Uninstallation is complete.")})},
-        {"uninstall, the image held open", kImageHeld, kUninstall, 1603,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", ""),
-                Closing(kUninstallFailedBox)})},
-        {"uninstall, an entry that cannot be removed",
-         [](ProgramRig& r) {
-             r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
-         },
-         kUninstall, 1603,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "-dev", kImageDeleted),
-                Closing(kUninstallFailedBox)})},
-        {"uninstall, an entry that comes back at once",
-         [](ProgramRig& r) {
-             r.m.devices.onRemove = [&r, n = 0](const fake::FakeDevice& gone) mutable {
-                 if (++n < 100) {  // the run must give up long before
-                     r.m.devices.Add(gone);
-                 }
-             };
-         },
-         kUninstall, 1603,
-         Steps({kWaiting, kRadioClicked, kStartPressed, Removal(10, 60, 100, "", kImageDeleted),
-                Closing(kUninstallFailedBox)})},
-        {"silent, 98 SE", Silent(k98Se, "setup.exe /s"), kExit, 0,
-         Steps({kStaged98, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50), kRescanFrom,
-                "scan ~3000 100"})},
-        {"silent, Windows 95", Silent(k95, "SETUP.EXE /SILENT"), kExit, 0,
-         Steps({kStaged98, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50), kRescanFrom,
-                "scan ~3000 100"})},
-        {"silent, Me: the full install, no section to edit", Silent(kMe, "C:\\A/S\\SETUP.EXE"),
-         kExit, 0,
-         Steps({kStaged98Unedited, Removal(2, 15, 25), kSleep, Copies98(30, 35, 40, 45, 50),
-                kRescanFrom, "scan ~3000 100"})},
-        {"silent, XP, the rescan refused: the system shows its wizard anyway",
-         [](ProgramRig& r) {
-             Silent(kXp)(r);
-             r.m.devices.rootLocatable = false;
-             r.ShowWizardAt(0);
-         },
-         kExit, 0,
-         Steps({kStagedNtUnedited, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50),
-                kRescanFrom, kUsbstorAside, kWizardAnswered, kUsbstorBack, "100"})},
-        {"silent, 2000", Silent(k2000), kExit, 0,
-         Steps({kStagedNt, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50), kRescanFrom,
-                "scan 100"})},
-        {"silent, XP: the wizard answered",
-         [](ProgramRig& r) {
-             Silent(kXp)(r);
-             // The floppy INF's model line names the main INF's install section.
-             r.Edit("NIMBLEFD.INF", "=NimbleFloppyInstall", "=NimbleDisk");
-             r.WizardAfter(4500);  // the bar creeps while the search waits
-         },
-         kExit, 0,
-         Steps({kStagedNt, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50), kRescanFrom,
-                kUsbstorAside, "scan",
-                "~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 50 ~500 51",
-                kWizardAnswered, kUsbstorBack, "100"})},
-        {"silent, XP, USBSTOR left aside by an earlier run",
-         [](ProgramRig& r) {
-             Silent(kXp)(r);
-             r.m.files.Rename(kInf + std::string("USBSTOR.INF"), kInf + std::string("USBSTOR.I3S"));
-             r.WizardAfter(0);
-         },
-         kExit, 0,
-         Steps({kStagedNtUnedited, Removal(2, 15, 25), kSleep, CopiesNt(30, 35, 45, 50),
-                kRescanFrom, "USBSTOR.I3S>USBSTOR.INF", kUsbstorAside, "scan", kWizardAnswered,
-                kUsbstorBack, "100"})},
+TEST(Program, TheUserLeavesWithoutARun) {
+    ExpectRoad(kNothing, {{"Exit", kNothing, 1602, kIdle},
+                          {"98 first edition", Version({4, 10, 1998}), 1602, kIdle},
+                          {"agreement refused, silent", Silent(k98Se) + kRefuse, 1602, ""},
+                          {"-S is no silent switch", Silent(k98Se, "SETUP.EXE -S"), 1602, kIdle},
+                          {"a link inside the text", Link(" see http://www.v.example"), 1602,
+                           Steps({kWaiting,
+                                  "hand run:C:\\WINDOWS\\EXPLORER.EXE Explorer  see "
+                                  "http://www.v.example",
+                                  kMinimised})},
+                          {"a link in capitals", Link("HTTP://WWW.V.EXAMPLE"), 1602, kIdle}});
+}
+
+TEST(Program, AnUnusablePackageEndsTheRun) {
+    ExpectRoad(
+        kNothing,
+        {{"no package", Without({"NIMBLE.IN_", "NIMBLEFD.INF"}), 1619, "stop:INF file not found !"},
+         {"no driver image", Without({"NIMBLE.SY_"}), 1619, "stop:SYS(SY_) file not found !"},
+         {"no port driver", Without({"NIMBLE.PDR"}), 1619, "stop:MPD file not found !"},
+         {"a package defect without a message", Edited("NIMBLE.IN_", "FDDInf", "FDDXnf"), 1619,
+          ""}});
+}
+
+TEST(Program, WindowsTheProgramDoesNotServeIsRefused) {
+    const Given noVersion = [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::GetVersion); };
+    ExpectRoad(kNothing, {{"Windows 95", Version(k95, true), 1633, kRefused},
+                          {"version query fails", noVersion, 1633, kRefused},
+                          {"Me, a 98 package", Version(kMe), 1633, kRefused},
+                          {"2000, a 98 package", Version(k2000), 1633, kRefused},
+                          {"XP, a 98 package", Version(kXp), 1633, kRefused},
+                          {"Server 2003", Version({5, 2, 3790}, true), 1633, kRefused}});
+}
+
+TEST(Program, InstallOnThe98Family) {
+    ExpectRoad(
+        kStart,
+        {{"install", kNothing, 0, kInstall98,
+          "~300 @1 ~200 @6 ~200 @10 ~3000 @15 @18 ~200 @21 ~200 @24 ~200 @27 ~200 @30 @100"},
+         {"the disk is the model line TargetID names",
+          Edited("NIMBLE.IN_", "TargetID=F1A5D15C", "TargetID=F1A5D15D") +
+              Edited("NIMBLE.IN_", "=NimbleDisk,USB\\VID_F1A5&PID_D15C",
+                     "=None,USB\\VID_F1A5&PID_D15C"),
+          0, kInstall98},
+         {"no device set could be built: nothing to remove, the install goes on", kNoDeviceSet, 0,
+          Steps({kWaiting, kStartPressed, kStaged98, Removal(""), kPause, kCopies98, kInstalled})},
+         {"a radio click during the install",
+          [](ProgramRig& r) {
+              r.onMain = [&r](WindowHandle dialog) {
+                  r.Press(dialog, IDC_START);
+                  r.Press(dialog, kIdCancel, 2500);  // inside the pause before the copies
+                  r.Press(dialog, IDC_START, 2500);
+                  r.Press(dialog, IDC_UNINSTALL, 2500);
+              };
+          },
+          0,
+          Steps({kWaiting, kStartPressed, kStaged98, Removal(), "~#", kRadioClicked, kPause,
+                 kCopies98, kInstalled})},
+         {"the package's image unreadable: its staged copies go, nothing is removed",
+          [](ProgramRig& r) { r.m.files.Find("C:\\PKG\\NIMBLE.SY_")->openElsewhere = true; }, 1603,
+          Steps({kWaiting, kStartPressed, "+~SETUPI.3SN *~SETUPI.3SN +~SETUPP.3SN",
+                 "-~SETUPI.3SN -~SETUPP.3SN", kInstallFailed})},
+         {"the old image held open: the removal stops, nothing is put in place", kImageHeld, 1603,
+          Steps(
+              {kWaiting, kStartPressed, kStaged98, Removal("-dev", ""), kPause,
+               "'installing' @# ~# @# ~# @# ~# @# -~SETUPI.3SN -~SETUPP.3SN -~SETUPS.3SN ~# @# @#",
+               kInstallFailed})}});
+}
+
+TEST(Program, InstallOn2000) {
+    ExpectRoad(
+        kStart,
+        {{"2000", Version(k2000, true), 0,
+          Steps({kWaiting, kStartPressed, kStagedNt, Removal(), kPause, kCopiesNt, kInstalled}),
+          "~300 @1 ~200 @6 ~200 @10 ~3000 @15 @18 ~200 @21 ~200 @27 ~200 @30 @100"}});
+}
+
+TEST(Program, ShortInstallPutsTheFloppyInfInPlaceAlone) {
+    auto steps = [](const std::string& inf, const std::string& reg) {
+        return Steps({kWaiting, kStartPressed, "+~SETUPF.3SN", Removal("-dev", ""), inf,
+                      "-NIMBLE.SYS", reg, kInstalled});
     };
-    std::set<unsigned> loaded;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ProgramRig rig;
-        c.given(rig);
-        rig.agree = c.user != kAgreementNo;
-        if (c.user != kExit && c.user != kAgreementNo) {
-            User user = c.user;
-            rig.onMain = [&rig, user](WindowHandle dialog) {
-                if (user == kUninstall) {
-                    rig.Press(dialog, IDC_UNINSTALL);
-                }
-                rig.Press(dialog, IDC_START);
-                if (user == kRadioDuringInstall) {  // inside the 3000 ms pause
-                    rig.Press(dialog, kIdCancel, 2500);
-                    rig.Press(dialog, IDC_START, 2500);
-                    rig.Press(dialog, IDC_UNINSTALL, 2500);
-                }
+    ExpectRoad(kStart, {{"Me", Version(kMe, true), 0, steps("~SETUPF.3SN>NIMBLEFD.INF", "reg"),
+                         "~300 @3 ~200 @18 ~200 @30 @100"},
+                        {"XP", Version(kXp, true), 0, steps("~SETUPF.3SN>oemNIMBLEFD.INF", "")}});
+}
+
+TEST(Program, Uninstall) {
+    auto steps = [](const std::string& entries, const std::string& files, bool ok) {
+        return Steps({kWaiting, kRadioClicked, kStartPressed, Removal(entries, files),
+                      "+start +exit ''",
+                      ok ? "info:Uninstallation is complete." : "stop:Uninstallation failed !"});
+    };
+    const std::string failed = steps("", kImageDeleted, false);
+    const Given noEntries = [](ProgramRig& r) { r.m.devices.Clear(); };
+    ExpectRoad(
+        kUninstall,
+        {{"uninstall", kNothing, 0, steps("-dev", kImageDeleted, true),
+          "@0 ~300 @10 ~200 @60 ~200 @100"},
+         {"small letters in the package's ids",
+          kStaleInf + Edited("NIMBLE.IN_", "VID_F1A5&PID_D15C", "VID_f1a5&PID_d15c"), 0,
+          steps("-dev", "-OLD.INF -NIMBLE.SYS", true)},
+         {"the image held open", kImageHeld, 1603, steps("-dev", "", false)},
+         {"an entry that cannot be removed", kStuckEntry, 1603,
+          steps("-dev", kImageDeleted, false)},
+         {"an entry that comes back at once",
+          [](ProgramRig& r) {
+              r.m.devices.onRemove = [&r, n = 0](const fake::FakeDevice& gone) mutable {
+                  if (++n < 100) {  // the run must give up long before
+                      r.m.devices.Add(gone);
+                  }
+              };
+          },
+          1603, failed},
+         // SETUPAPI refuses the set of an enumerator that never created an entry as
+         // invalid data, and failures it has no better code for alike.
+         {"no device set could be built", kNoDeviceSet, 1603, failed},
+         {"no entries and no enumerator keys: nothing to look at", noEntries, 0,
+          steps("", kImageDeleted, true)},
+         {"sets refused as invalid data, the key there",
+          [](ProgramRig& r) { r.m.devices.refuseSetsWith = 13; }, 1603, failed},
+         {"sets refused with another code, no key",
+          noEntries + [](ProgramRig& r) { r.m.devices.refuseSetsWith = 31; },  // ERROR_GEN_FAILURE
+          1603, failed},
+         {"no key as far as could be seen",
+          noEntries + [](ProgramRig& r) { r.m.devices.enumeratorKeysUnreadable = true; }, 1603,
+          failed}});
+}
+
+TEST(Program, SilentInstallOnThe98Family) {
+    auto steps = [](const std::string& staged) {
+        return Steps({staged, Removal(), "z#", kCopies98, "@# scan ~# @#"});
+    };
+    ExpectRoad(
+        kNothing,
+        {{"98 SE", Silent(k98Se, "setup.exe /s"), 0, steps(kStaged98),
+          "@2 ~200 @15 ~200 @25 z3000 @30 ~200 @35 ~200 @40 ~200 @45 ~200 @50 @50 ~3000 @100"},
+         {"Windows 95", Silent(k95, "SETUP.EXE /SILENT"), 0, steps(kStaged98)},
+         {"Me: the full install, no section to edit", Silent(kMe, "C:\\A/S\\SETUP.EXE"), 0,
+          steps("+~SETUPI.3SN +~SETUPP.3SN +~SETUPS.3SN")}});
+}
+
+TEST(Program, SilentInstallOn2000AndXpAnswersTheWizard) {
+    auto steps = [](const std::string& staged, std::initializer_list<std::string> rescan) {
+        return Steps({staged, Removal(), "z#", kCopiesNt, "@#", Steps(rescan)});
+    };
+    const std::string unedited = "+~SETUPI.3SN +~SETUPS.3SN", searching = "~# @# ~# @# ~# @#";
+    // The system makes one of the pair anew during the rescan: it stays, its aside copy goes.
+    auto madeAnew = [](const char* name) {
+        return Silent(kXp) + [name](ProgramRig& r) {
+            r.m.devices.onReenumerate = [&r, name] {
+                r.m.givenFile(kInf + std::string(name), "made anew");
+                r.ShowWizardAt(r.windows.NowMs() + 1500);
             };
-        }
-        EXPECT_EQ(rig.Run(), c.exitCode);
-        EXPECT_EQ(rig.windows.trace, c.trace);
-        loaded.insert(rig.windows.loaded.begin(), rig.windows.loaded.end());
-    }
-    for (unsigned language : StringLanguages()) {
-        for (unsigned id : loaded) {
-            EXPECT_NE(StringTable(language).count(id) ? StringTable(language).at(id) : "", "")
-                << "language " << language << ", id " << id;
-        }
-    }
+        };
+    };
+    ExpectRoad(
+        kNothing,
+        {{"XP: the wizard answered",
+          // The floppy INF's model line names the main INF's install section; the bar
+          // creeps while the search waits.
+          Silent(kXp) + Edited("NIMBLEFD.INF", "=NimbleFloppyInstall", "=NimbleDisk") +
+              WizardAfter(4500),
+          0,
+          steps(kStagedNt, {kUsbstorAside, "scan", searching, searching, searching, kWizardAnswered,
+                            kUsbstorBack, "@#"}),
+          "@2 ~200 @15 ~200 @25 z3000 @30 ~200 @35 ~200 @45 ~200 @50 @50 ~500 @50 ~500 @50 ~500 "
+          "@50 ~500 @50 ~500 @50 ~500 @50 ~500 @50 ~500 @50 ~500 @51 z500 z500 z500 @66 z500 @66 "
+          "z500 @66 z500 @66 @100"},
+         {"XP, the rescan refused: the system shows its wizard anyway",
+          Silent(kXp) +
+              [](ProgramRig& r) {
+                  r.m.devices.rootLocatable = false;
+                  r.ShowWizardAt(0);
+              },
+          0, steps(unedited, {kUsbstorAside, kWizardAnswered, kUsbstorBack, "@#"})},
+         {"XP, USBSTOR left aside by an earlier run",
+          Silent(kXp) + WizardAfter(0) +
+              [](ProgramRig& r) {
+                  r.m.files.Rename(kInf + std::string("USBSTOR.INF"),
+                                   kInf + std::string("USBSTOR.I3S"));
+              },
+          0,
+          steps(unedited, {"USBSTOR.I3S>USBSTOR.INF", kUsbstorAside, "scan", kWizardAnswered,
+                           kUsbstorBack, "@#"})},
+         {"XP, USBSTOR.INF made anew", madeAnew("USBSTOR.INF"), 0,
+          steps(unedited, {kUsbstorAside, searching, kWizardAnswered,
+                           "USBSTOR.P3S>USBSTOR.PNF -USBSTOR.I3S @#"})},
+         {"XP, USBSTOR.PNF made anew", madeAnew("USBSTOR.PNF"), 0,
+          steps(unedited, {kUsbstorAside, searching, kWizardAnswered,
+                           "USBSTOR.I3S>USBSTOR.INF -USBSTOR.P3S @#"})},
+         {"2000: no wizard to answer", Silent(k2000), 0, steps(kStagedNt, {"scan @#"})}});
 }
 
 TEST(Program, OneRunWorksOnTheSystemAtATime) {
@@ -226,15 +245,11 @@ TEST(Program, OneRunWorksOnTheSystemAtATime) {
     }
     // The guard's name: one namespace on the 98 family, which refuses a
     // backslash in it; the one shared by every session on 2000 and XP.
-    const std::string plain = "UsbFlashDiskDriverSetup.OneRunAtATime";
+    const std::string plain = "UsbFlashDiskDriverSetup.OneRunAtATime", global = "Global\\" + plain;
     const struct {
         WindowsVersion version;
         std::string name;
-    } kinds[] = {{k95, plain},
-                 {k98Se, plain},
-                 {kMe, plain},
-                 {k2000, "Global\\" + plain},
-                 {kXp, "Global\\" + plain}};
+    } kinds[] = {{k95, plain}, {k98Se, plain}, {kMe, plain}, {k2000, global}, {kXp, global}};
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
         ProgramRig rig;
@@ -290,81 +305,12 @@ TEST(Program, FoldersWhoseLastByteIsABackslashOfADoubleByteCharacter) {
         }
         rig.m.system.modulePath = row.package + "\\" + row.program;
         rig.m.system.windowsDirectory = row.windows;
-        rig.onMain = [&rig](WindowHandle dialog) { rig.Press(dialog, IDC_START); };
+        kStart(rig);
         EXPECT_EQ(rig.Run(), 0);
-        EXPECT_EQ(rig.windows.trace, kInstall98);
+        EXPECT_EQ(Masked(rig.windows.trace), kInstall98);
         EXPECT_TRUE(rig.m.files.Exists(windows + "INF\\OTHER\\NIMBLE.INF"));
     }
 }
-
-TEST(Program, FilesTheSystemMadeAnewDuringTheRescanStayAndTheirAsideCopiesGo) {
-    for (const char* name : {"USBSTOR.INF", "USBSTOR.PNF"}) {
-        SCOPED_TRACE(name);
-        ProgramRig rig;
-        Silent(kXp)(rig);
-        const std::string path = kInf + std::string(name);
-        rig.m.devices.onReenumerate = [&rig, &path] {
-            rig.m.givenFile(path, "made anew");
-            rig.ShowWizardAt(rig.windows.NowMs() + 1500);
-        };
-        EXPECT_EQ(rig.Run(), 0);
-        EXPECT_EQ(rig.m.files.Read(path), "made anew");
-        EXPECT_EQ(rig.m.files.List(kInf + std::string("USBSTOR.?3S")), std::vector<std::string>{});
-    }
-}
-
-TEST(Program, DevicesThatCouldNotBeLookedAtFailTheUninstallNotTheInstall) {
-    // SETUPAPI refuses the set of an enumerator that never created an entry
-    // as invalid data, and failures it has no better code for alike.
-    const Given noEntries = [](ProgramRig& r) { r.m.devices.Clear(); };
-    const struct {
-        const char* name;
-        Given given;
-        bool install;
-        int exitCode;
-    } rows[] = {
-        {"no set could be built",
-         [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::OpenDeviceSet); }, false, 1603},
-        {"no set could be built, install",
-         [](ProgramRig& r) { r.m.faults.FailAlways(fake::Op::OpenDeviceSet); }, true, 0},
-        {"no entries and no enumerator keys: nothing to look at", noEntries, false, 0},
-        {"refused as invalid data, the key there",
-         [](ProgramRig& r) { r.m.devices.refuseSetsWith = 13; }, false, 1603},
-        {"refused with another code, no key",
-         [&](ProgramRig& r) {
-             noEntries(r);
-             r.m.devices.refuseSetsWith = 31;  // ERROR_GEN_FAILURE
-         },
-         false, 1603},
-        {"no key as far as could be seen",
-         [&](ProgramRig& r) {
-             noEntries(r);
-             r.m.devices.enumeratorKeysUnreadable = true;
-         },
-         false, 1603},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        ProgramRig rig;
-        row.given(rig);
-        bool uninstall = !row.install;
-        rig.onMain = [&rig, uninstall](WindowHandle dialog) {
-            if (uninstall) {
-                rig.Press(dialog, IDC_UNINSTALL);
-            }
-            rig.Press(dialog, IDC_START);
-        };
-        EXPECT_EQ(rig.Run(), row.exitCode);
-        EXPECT_EQ(rig.windows.Boxes().back().text,
-                  row.exitCode != 0 ? "Uninstallation failed !"
-                  : uninstall       ? "Uninstallation is complete."
-                                    : "Installation is complete. Please replug your device.");
-    }
-}
-
-}  // namespace
-
-namespace {
 
 const std::string kLog = "C:\\WINDOWS\\USBSETUP.LOG", kOldLog = "C:\\WINDOWS\\USBSETUP.OLD";
 
@@ -382,19 +328,8 @@ const std::string k98SeMachine = "Windows 98 SE 4.10.2222, language 0x0409, comm
 const std::string kClosed = Section(k98SeMachine, "no run", {}, "cancelled, exit code 1602");
 
 TEST(Program, EachRunAppendsOneSectionToTheLog) {
-    const Given install = [](ProgramRig& r) {
-        r.onMain = [&r](WindowHandle dialog) { r.Press(dialog, IDC_START); };
-    };
-    const Given uninstall = [](ProgramRig& r) {
-        r.m.givenFile(kInf + std::string("OTHER\\OLD.INF"),
-                      "[Version]\r\nSignature=$CHICAGO$\r\n[Manufacturer]\r\nV=M\r\n[M]\r\n"
-                      "A=I,USB\\VID_F1A5&PID_D15C\r\n");
+    const Given uninstall = kStaleInf + kStuckEntry + kUninstall + [](ProgramRig& r) {
         r.m.givenFile(kInf + std::string("OTHER\\OLD.PNF"), "pnf");
-        r.m.devices.Add({kHdcClassGuid, "USB\\VID_F1A5&PID_D15D\\2", true, true});
-        r.onMain = [&r](WindowHandle dialog) {
-            r.Press(dialog, IDC_UNINSTALL);
-            r.Press(dialog, IDC_START);
-        };
     };
     const std::string drivers = "C:\\WINDOWS\\system32\\drivers\\",
                       other = "C:\\WINDOWS\\inf\\other\\";
@@ -405,7 +340,7 @@ TEST(Program, EachRunAppendsOneSectionToTheLog) {
         std::string log;  // the whole log afterwards
         std::string old = "";
     } rows[] = {
-        {"install, 98 SE", install,
+        {"install, 98 SE", kStart,
          Section(k98SeMachine, "install",
                  {"created the folder C:\\WINDOWS\\INF\\OTHER",
                   "copied C:\\PKG\\NIMBLE.IN_ -> " + other + "~SETUPI.3SN",
@@ -433,11 +368,7 @@ TEST(Program, EachRunAppendsOneSectionToTheLog) {
                   "deleted C:\\WINDOWS\\INF\\OTHER\\OLD.INF", "deleted " + drivers + "NIMBLE.SYS"},
                  "failed, exit code 1603")},
         {"silent, a Japanese XP",
-         [](ProgramRig& r) {
-             Silent(kXp)(r);
-             r.m.system.systemLanguage = 0x0411;
-             r.WizardAfter(0);
-         },
+         Silent(kXp) + WizardAfter(0) + [](ProgramRig& r) { r.m.system.systemLanguage = 0x0411; },
          Section("Windows XP 5.1.2600, language 0x0411, command line SETUP.EXE /S",
                  "silent install",
                  {"copied C:\\PKG\\NIMBLE.IN_ -> C:\\WINDOWS\\inf\\~SETUPI.3SN",
