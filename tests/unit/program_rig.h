@@ -182,7 +182,7 @@ struct ProgramRig {
         m.devices.onRemove = [this](const fake::FakeDevice&) { windows.Note("-dev"); };
         m.devices.onReenumerate = [this] { windows.Note("scan"); };
     }
-    // The system shows its wizard for the disk at that time, or this long after the rescan.
+    // The system shows its wizard for the disk at that time.
     void ShowWizardAt(std::uint64_t ms) {
         wizard = std::make_unique<fake::ScriptedWizard>(
             windows.tree, fake::XpNewHardwareWizard("Vostrel NIMBLEKEY USB Floppy", ms));
@@ -216,13 +216,13 @@ inline Given operator+(Given first, Given second) {
 }
 
 // The package's file with its first 'from' made 'to'.
-inline Given Edited(const char* name, const std::string& from, const std::string& to) {
-    return [name, from, to](ProgramRig& r) {
-        std::string text = r.m.files.Read("C:\\PKG\\" + std::string(name));
-        r.m.givenFile("C:\\PKG\\" + std::string(name),
-                      text.replace(text.find(from), from.size(), to));
+inline Given Edited(const std::string& name, const std::string& from, const std::string& to) {
+    return [path = "C:\\PKG\\" + name, from, to](ProgramRig& r) {
+        std::string text = r.m.files.Read(path);
+        r.m.givenFile(path, text.replace(text.find(from), from.size(), to));
     };
 }
+// The system shows its wizard this long after the rescan.
 inline Given WizardAfter(std::uint64_t ms) {
     return [ms](ProgramRig& r) {
         r.m.devices.onReenumerate = [&r, ms] {
