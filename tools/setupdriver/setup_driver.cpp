@@ -1,5 +1,7 @@
 // Plays the user of Setup.exe: starts it, finds its dialogs, reads what they
 // show, presses their buttons, and prints what it saw as plain lines.
+// scripts/run-sample, the benchmarks and the end-to-end cases run it; it is a
+// Windows program of its own, never shipped.
 //
 //   setupdriver --setup PATH --deadline SECONDS STEP...
 //
