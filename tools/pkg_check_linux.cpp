@@ -1,10 +1,12 @@
 // pkgcheck on Linux: the package folder on the Linux disk, read with the fake
 // machine's own INF reader.
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "platform/console_main.h"
 #include "tools/pkg_check.h"
 
 namespace pkgcheck {
@@ -54,3 +56,12 @@ Computer& ThisComputer() {
 }
 
 }  // namespace pkgcheck
+
+int main(int argc, char** argv) {
+    std::string report;
+    std::string errors;
+    int status = ConsoleMain(argc, argv, report, errors);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fwrite(errors.data(), 1, errors.size(), stderr);
+    return status;
+}

@@ -1,20 +1,13 @@
-// pkgcheck on Linux: explains what the setup program does with a driver
-// package, read with our own INF reader. (pkgcheck.exe starts in
-// platform/win32/pkgcheck_entry.cpp.)
+// pkgcheck: explains what the setup program does with a driver package.
 //
 //   pkgcheck [--drive-a] PACKAGE_FOLDER
 //
-// Exit status: 0 usable, 1 unusable, 2 bad arguments.
-#include <cstdio>
-#include <string>
-
+// Exit status: 0 usable, 1 unusable, 2 bad arguments. On Linux main() starts
+// it (pkg_check_linux.cpp); pkgcheck.exe starts in
+// platform/win32/console_entry.cpp.
+#include "platform/console_main.h"
 #include "tools/pkg_check.h"
 
-int main(int argc, char** argv) {
-    std::string report;
-    std::string errors;
-    int status = pkgcheck::Run(argc, argv, pkgcheck::ThisComputer(), report, errors);
-    std::fwrite(report.data(), 1, report.size(), stdout);
-    std::fwrite(errors.data(), 1, errors.size(), stderr);
-    return status;
+int ConsoleMain(int argc, const char* const* argv, std::string& out, std::string& err) {
+    return pkgcheck::Run(argc, argv, pkgcheck::ThisComputer(), out, err);
 }

@@ -1,7 +1,7 @@
 // pkgcheck.exe splits its own command line, as the C runtime of Windows 98 to
 // XP splits it into argv; in Shift-JIS a character's second byte may be the
 // backslash that would otherwise escape a closing quote.
-#include "tools/command_words.h"
+#include "platform/command_words.h"
 
 #include <gtest/gtest.h>
 

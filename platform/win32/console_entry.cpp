@@ -1,14 +1,15 @@
-// pkgcheck.exe's entry point. Like Setup.exe it starts without the runtime's
-// start-up code (built for the Pentium Pro, and importing MSVCRT.DLL, which
-// the loader would look for beside the program first): it splits its command
-// line itself and writes its report with WriteFile.
+// The entry point of a console program held to Setup.exe's rules
+// (pkgcheck.exe). Like Setup.exe it starts without the runtime's start-up
+// code (built for the Pentium Pro, and importing MSVCRT.DLL, which the loader
+// would look for beside the program first): it splits its command line itself
+// and writes what the program's body gives with WriteFile.
 #include <string>
 #include <vector>
 
+#include "platform/command_words.h"
+#include "platform/console_main.h"
 #include "platform/win32/lean_start.h"
 #include "platform/win32/win32_api.h"
-#include "tools/command_words.h"
-#include "tools/pkg_check.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void Write(DWORD which, const std::string& text) {
 
 }  // namespace
 
-extern "C" __attribute__((force_align_arg_pointer, noreturn)) void PkgcheckEntry() {
+extern "C" __attribute__((force_align_arg_pointer, noreturn)) void ConsoleEntry() {
     RunStaticConstructors();
     std::vector<std::string> words = SplitCommandLine(GetCommandLineA(), IsLeadByte);
     std::vector<const char*> argv;
@@ -53,8 +54,7 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void PkgcheckEntry
     }
     std::string report;
     std::string errors;
-    int status = pkgcheck::Run(static_cast<int>(argv.size()), argv.data(), pkgcheck::ThisComputer(),
-                               report, errors);
+    int status = ConsoleMain(static_cast<int>(argv.size()), argv.data(), report, errors);
     Write(STD_OUTPUT_HANDLE, report);
     Write(STD_ERROR_HANDLE, errors);
     ExitProcess(static_cast<UINT>(status));

@@ -1,4 +1,4 @@
-#include "tools/command_words.h"
+#include "platform/command_words.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// A Windows command line split into its words, for pkgcheck.exe, which starts
-// without the C runtime's start-up code.
+// A Windows command line split into its words, for a console program that
+// starts without the C runtime's start-up code (platform/win32/console_entry.cpp).
 #pragma once
 
 #include <string>
