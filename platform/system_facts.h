@@ -13,6 +13,13 @@ struct WindowsVersion {
     std::uint32_t build = 0;  // as reported; the 98 family keeps the version in the high word
 };
 
+// Windows 2000 and XP, which report 5: named objects in a namespace of each
+// session, and the device tree under System\CurrentControlSet\Enum. The 98
+// family reports 4 (as NT 4 does, which the program does not serve).
+inline bool NtFamily(const WindowsVersion& version) {
+    return version.major >= 5;
+}
+
 // The local date and time, as the system's clock gives it.
 struct LocalTime {
     std::uint16_t year = 0;

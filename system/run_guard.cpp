@@ -14,8 +14,8 @@ bool TakeGuard(SystemFacts& facts, ProcessServices& process) {
 }  // namespace
 
 const char* RunGuardName(const WindowsVersion* version) {
-    // The 98 family and NT 4 report 4; only 2000 and later have sessions.
-    return version != nullptr && version->major >= 5 ? kGlobalName : kName;
+    // Only 2000 and later have sessions.
+    return version != nullptr && NtFamily(*version) ? kGlobalName : kName;
 }
 
 RunGuard::RunGuard(SystemFacts& facts, ProcessServices& process)

@@ -413,7 +413,7 @@ void FakeSystem::StartProgram(const char* program, const char* commandLine) {
 
 bool FakeSystem::TakeRunGuard(const char* name) {
     // The 98 family refuses a backslash in an object name.
-    bool refused = version.major < 5 && std::strchr(name, '\\') != nullptr;
+    bool refused = !NtFamily(version) && std::strchr(name, '\\') != nullptr;
     if (faults_.Fail(Op::TakeRunGuard) || refused || runGuardHolders > 0) {
         return false;
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/enumerator_key.h"
+#include "platform/system_facts.h"
 #include "platform/win32/win32_api.h"
 
 #include <cfgmgr32.h>
@@ -28,14 +29,15 @@ SP_DEVINFO_DATA DataOf(const DeviceEntry& entry) {
 
 // Read-only: whether the enumerator's key exists under Enum.
 KeyLook LookForEnumeratorKey(const char* enumerator) {
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) {
+    OSVERSIONINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) {
         return KeyLook::Failed;
     }
+    WindowsVersion version{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
     FixedText<300> path;
-    if (!EnumeratorKeyPath(version.dwPlatformId == VER_PLATFORM_WIN32_NT, enumerator, &path)) {
+    if (!EnumeratorKeyPath(NtFamily(version), enumerator, &path)) {
         return KeyLook::Failed;
     }
     HKEY key = nullptr;
