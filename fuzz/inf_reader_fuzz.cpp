@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_channel.h"
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fake::InfOpenError error;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 
 namespace infdump {
 

@@ -9,7 +9,7 @@
 
 #include "engine/package_reader.h"
 #include "engine/sequences.h"
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 #include "platform/fake/machine.h"
 #include "platform/os_kind.h"
 #include "resources/resource_ids.h"

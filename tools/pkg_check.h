@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 #include "platform/system_services.h"
 
 namespace pkgcheck {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "inf_reader/inf_reader.h"
 #include "platform/fake/faults.h"
 #include "platform/fake/file_system.h"
-#include "platform/fake/inf_reader.h"
 #include "platform/fake/registry.h"
 #include "platform/system_services.h"
 

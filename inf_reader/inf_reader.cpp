@@ -5,7 +5,7 @@
 // Text is kept as UTF-16 from decoding to the moment a caller reads it, as the real reader
 // does: the 511-character cut, blanks, key matching and the 4097 cap all count UTF-16 units,
 // and a character with no code page 1252 form is replaced only on the way out.
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 
 #include <algorithm>
 #include <climits>
