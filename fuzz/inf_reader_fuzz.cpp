@@ -1,4 +1,4 @@
-// The INF reader of the fake machine over any bytes: it opens or refuses them,
+// Our INF reader over any bytes: it opens or refuses them,
 // and every section, line and field of what it opened can be walked.
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// Our own reader of the documented Windows INF format (Windows 4 style), as the
-// fake machine's SETUPAPI. It answers what the real ANSI reading calls answer.
+// Our reader of the documented Windows INF format (Windows 4 style). It answers what the
+// system's ANSI reading calls (SetupOpenInfFileA, SetupGetStringFieldA, ...) answer.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// The fake machine's INF reader against the real SETUPAPI: for every vector,
+// Our INF reader against the real SETUPAPI: for every vector,
 // the dump our reader gives is the one SETUPAPI gave under Wine. Where Wine
 // differs from Windows (it misreads ANSI files with a NUL byte and refuses
 // big-endian UTF-16) we follow Windows.
