@@ -11,7 +11,7 @@
 #include <climits>
 #include <cstring>
 
-namespace fake {
+namespace inf_reader {
 
 namespace {
 
@@ -1093,4 +1093,4 @@ bool InfDocument::GetIntField(int section, std::size_t line, std::size_t field, 
     return true;
 }
 
-}  // namespace fake
+}  // namespace inf_reader

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace fake {
+namespace inf_reader {
 
 // Error codes as the real calls report them through GetLastError.
 enum InfErrorCode : std::uint32_t {
@@ -67,4 +67,4 @@ class InfDocument {
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace fake
+}  // namespace inf_reader

@@ -33,7 +33,7 @@ class FakeSystem : public SystemServices {
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string modulePath = "C:\\PACKAGE\\SETUP.EXE";
     std::string commandLine = "C:\\PACKAGE\\SETUP.EXE";
-    DirIdTable dirIds = DirIdTable::Windows98();
+    inf_reader::DirIdTable dirIds = inf_reader::DirIdTable::Windows98();
     // Room left on the disk: a write that would grow files beyond it writes
     // what fits and fails.
     std::uint64_t diskFreeBytes = UINT64_MAX;
@@ -94,7 +94,7 @@ class FakeSystem : public SystemServices {
     void ReleaseRunGuard() override;
 
   private:
-    const InfDocument* Document(const InfLine& line) const;
+    const inf_reader::InfDocument* Document(const InfLine& line) const;
     struct OpenFile {
         std::string path;
         std::uint32_t position = 0;
@@ -110,7 +110,7 @@ class FakeSystem : public SystemServices {
     std::vector<Change> changes_;
     std::vector<std::string> started_;
     FileHandle nextFile_ = 1;
-    std::map<InfHandle, std::unique_ptr<InfDocument>> infs_;
+    std::map<InfHandle, std::unique_ptr<inf_reader::InfDocument>> infs_;
     InfHandle nextInf_ = 1;
 };
 
