@@ -1,183 +1,23 @@
 // The reader follows what SETUPAPI under Wine answers on our vectors (tests/inf/vectors),
 // except where Windows is known to differ: an ANSI file with a NUL byte opens, and UTF-16
 // big-endian with a byte-order mark is read.
-//
-// Text is kept as UTF-16 from decoding to the moment a caller reads it, as the real reader
-// does: the 511-character cut, blanks, key matching and the 4097 cap all count UTF-16 units,
-// and a character with no code page 1252 form is replaced only on the way out.
 #include "inf_reader/inf_reader.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+#include "inf_reader/ansi_text.h"
+#include "inf_reader/wide_text.h"
+
 namespace inf_reader {
 
 namespace {
-
-using Wide = std::u16string;
 
 constexpr std::size_t kMaxTokenChars = 511;        // longer keys and fields are cut silently
 constexpr std::size_t kMaxSectionNameChars = 255;  // MAX_INF_SECTION_NAME_LENGTH
 constexpr std::size_t kMaxSubstitutedChars = 4097;
 constexpr char16_t kCtrlZ = 0x1A;
-
-// ---------------------------------------------------------------------------------------
-// Code page 1252
-
-// Bytes 0x80..0x9F; the five unassigned ones stand for the C1 controls of the same value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-struct AnsiForm {
-    char16_t wide;
-    unsigned char ansi;
-};
-
-// Every UTF-16 unit outside ASCII and U+00A0..U+00FF that the ANSI calls turn into something
-// better than '?': the exact code page 1252 characters and the best-fit replacements of
-// Microsoft's published table for code page 1252 (as Wine applies it). Sorted.
-constexpr AnsiForm kAnsiForms[] = {
-    {0x0081, 0x81}, {0x008D, 0x8D}, {0x008F, 0x8F}, {0x0090, 0x90}, {0x009D, 0x9D}, {0x0100, 'A'},
-    {0x0101, 'a'},  {0x0102, 'A'},  {0x0103, 'a'},  {0x0104, 'A'},  {0x0105, 'a'},  {0x0106, 'C'},
-    {0x0107, 'c'},  {0x0108, 'C'},  {0x0109, 'c'},  {0x010A, 'C'},  {0x010B, 'c'},  {0x010C, 'C'},
-    {0x010D, 'c'},  {0x010E, 'D'},  {0x010F, 'd'},  {0x0110, 0xD0}, {0x0111, 'd'},  {0x0112, 'E'},
-    {0x0113, 'e'},  {0x0114, 'E'},  {0x0115, 'e'},  {0x0116, 'E'},  {0x0117, 'e'},  {0x0118, 'E'},
-    {0x0119, 'e'},  {0x011A, 'E'},  {0x011B, 'e'},  {0x011C, 'G'},  {0x011D, 'g'},  {0x011E, 'G'},
-    {0x011F, 'g'},  {0x0120, 'G'},  {0x0121, 'g'},  {0x0122, 'G'},  {0x0123, 'g'},  {0x0124, 'H'},
-    {0x0125, 'h'},  {0x0126, 'H'},  {0x0127, 'h'},  {0x0128, 'I'},  {0x0129, 'i'},  {0x012A, 'I'},
-    {0x012B, 'i'},  {0x012C, 'I'},  {0x012D, 'i'},  {0x012E, 'I'},  {0x012F, 'i'},  {0x0130, 'I'},
-    {0x0131, 'i'},  {0x0134, 'J'},  {0x0135, 'j'},  {0x0136, 'K'},  {0x0137, 'k'},  {0x0139, 'L'},
-    {0x013A, 'l'},  {0x013B, 'L'},  {0x013C, 'l'},  {0x013D, 'L'},  {0x013E, 'l'},  {0x0141, 'L'},
-    {0x0142, 'l'},  {0x0143, 'N'},  {0x0144, 'n'},  {0x0145, 'N'},  {0x0146, 'n'},  {0x0147, 'N'},
-    {0x0148, 'n'},  {0x014C, 'O'},  {0x014D, 'o'},  {0x014E, 'O'},  {0x014F, 'o'},  {0x0150, 'O'},
-    {0x0151, 'o'},  {0x0152, 0x8C}, {0x0153, 0x9C}, {0x0154, 'R'},  {0x0155, 'r'},  {0x0156, 'R'},
-    {0x0157, 'r'},  {0x0158, 'R'},  {0x0159, 'r'},  {0x015A, 'S'},  {0x015B, 's'},  {0x015C, 'S'},
-    {0x015D, 's'},  {0x015E, 'S'},  {0x015F, 's'},  {0x0160, 0x8A}, {0x0161, 0x9A}, {0x0162, 'T'},
-    {0x0163, 't'},  {0x0164, 'T'},  {0x0165, 't'},  {0x0166, 'T'},  {0x0167, 't'},  {0x0168, 'U'},
-    {0x0169, 'u'},  {0x016A, 'U'},  {0x016B, 'u'},  {0x016C, 'U'},  {0x016D, 'u'},  {0x016E, 'U'},
-    {0x016F, 'u'},  {0x0170, 'U'},  {0x0171, 'u'},  {0x0172, 'U'},  {0x0173, 'u'},  {0x0174, 'W'},
-    {0x0175, 'w'},  {0x0176, 'Y'},  {0x0177, 'y'},  {0x0178, 0x9F}, {0x0179, 'Z'},  {0x017A, 'z'},
-    {0x017B, 'Z'},  {0x017C, 'z'},  {0x017D, 0x8E}, {0x017E, 0x9E}, {0x0180, 'b'},  {0x0189, 0xD0},
-    {0x0191, 0x83}, {0x0192, 0x83}, {0x0197, 'I'},  {0x019A, 'l'},  {0x019F, 'O'},  {0x01A0, 'O'},
-    {0x01A1, 'o'},  {0x01AB, 't'},  {0x01AE, 'T'},  {0x01AF, 'U'},  {0x01B0, 'u'},  {0x01B6, 'z'},
-    {0x01C0, '|'},  {0x01C3, '!'},  {0x01CD, 'A'},  {0x01CE, 'a'},  {0x01CF, 'I'},  {0x01D0, 'i'},
-    {0x01D1, 'O'},  {0x01D2, 'o'},  {0x01D3, 'U'},  {0x01D4, 'u'},  {0x01D5, 'U'},  {0x01D6, 'u'},
-    {0x01D7, 'U'},  {0x01D8, 'u'},  {0x01D9, 'U'},  {0x01DA, 'u'},  {0x01DB, 'U'},  {0x01DC, 'u'},
-    {0x01DE, 'A'},  {0x01DF, 'a'},  {0x01E4, 'G'},  {0x01E5, 'g'},  {0x01E6, 'G'},  {0x01E7, 'g'},
-    {0x01E8, 'K'},  {0x01E9, 'k'},  {0x01EA, 'O'},  {0x01EB, 'o'},  {0x01EC, 'O'},  {0x01ED, 'o'},
-    {0x01F0, 'j'},  {0x0261, 'g'},  {0x02B9, '\''}, {0x02BA, '"'},  {0x02BC, '\''}, {0x02C4, '^'},
-    {0x02C6, 0x88}, {0x02C8, '\''}, {0x02C9, 0xAF}, {0x02CA, 0xB4}, {0x02CB, '`'},  {0x02CD, '_'},
-    {0x02DA, 0xB0}, {0x02DC, 0x98}, {0x0300, '`'},  {0x0301, 0xB4}, {0x0302, '^'},  {0x0303, '~'},
-    {0x0304, 0xAF}, {0x0305, 0xAF}, {0x0308, 0xA8}, {0x030A, 0xB0}, {0x030E, '"'},  {0x0327, 0xB8},
-    {0x0331, '_'},  {0x0332, '_'},  {0x037E, ';'},  {0x0393, 'G'},  {0x0398, 'T'},  {0x03A3, 'S'},
-    {0x03A6, 'F'},  {0x03A9, 'O'},  {0x03B1, 'a'},  {0x03B2, 0xDF}, {0x03B4, 'd'},  {0x03B5, 'e'},
-    {0x03BC, 0xB5}, {0x03C0, 'p'},  {0x03C3, 's'},  {0x03C4, 't'},  {0x03C6, 'f'},  {0x04BB, 'h'},
-    {0x0589, ':'},  {0x066A, '%'},  {0x2000, ' '},  {0x2001, ' '},  {0x2002, ' '},  {0x2003, ' '},
-    {0x2004, ' '},  {0x2005, ' '},  {0x2006, ' '},  {0x2010, '-'},  {0x2011, '-'},  {0x2013, 0x96},
-    {0x2014, 0x97}, {0x2017, '='},  {0x2018, 0x91}, {0x2019, 0x92}, {0x201A, 0x82}, {0x201C, 0x93},
-    {0x201D, 0x94}, {0x201E, 0x84}, {0x2020, 0x86}, {0x2021, 0x87}, {0x2022, 0x95}, {0x2024, 0xB7},
-    {0x2026, 0x85}, {0x2030, 0x89}, {0x2032, '\''}, {0x2035, '`'},  {0x2039, 0x8B}, {0x203A, 0x9B},
-    {0x2044, '/'},  {0x2070, 0xB0}, {0x2074, '4'},  {0x2075, '5'},  {0x2076, '6'},  {0x2077, '7'},
-    {0x2078, '8'},  {0x207F, 'n'},  {0x2080, '0'},  {0x2081, '1'},  {0x2082, '2'},  {0x2083, '3'},
-    {0x2084, '4'},  {0x2085, '5'},  {0x2086, '6'},  {0x2087, '7'},  {0x2088, '8'},  {0x2089, '9'},
-    {0x20A1, 0xA2}, {0x20A4, 0xA3}, {0x20A7, 'P'},  {0x20AC, 0x80}, {0x2102, 'C'},  {0x2107, 'E'},
-    {0x210A, 'g'},  {0x210B, 'H'},  {0x210C, 'H'},  {0x210D, 'H'},  {0x210E, 'h'},  {0x2110, 'I'},
-    {0x2111, 'I'},  {0x2112, 'L'},  {0x2113, 'l'},  {0x2115, 'N'},  {0x2118, 'P'},  {0x2119, 'P'},
-    {0x211A, 'Q'},  {0x211B, 'R'},  {0x211C, 'R'},  {0x211D, 'R'},  {0x2122, 0x99}, {0x2124, 'Z'},
-    {0x2128, 'Z'},  {0x212A, 'K'},  {0x212B, 0xC5}, {0x212C, 'B'},  {0x212D, 'C'},  {0x212E, 'e'},
-    {0x212F, 'e'},  {0x2130, 'E'},  {0x2131, 'F'},  {0x2133, 'M'},  {0x2134, 'o'},  {0x2212, '-'},
-    {0x2215, '/'},  {0x2216, '\\'}, {0x2217, '*'},  {0x2218, 0xB0}, {0x2219, 0xB7}, {0x221A, 'v'},
-    {0x221E, '8'},  {0x2223, '|'},  {0x2229, 'n'},  {0x2236, ':'},  {0x223C, '~'},  {0x2248, '~'},
-    {0x2261, '='},  {0x2264, '='},  {0x2265, '='},  {0x2303, '^'},  {0x2320, '('},  {0x2321, ')'},
-    {0x2329, '<'},  {0x232A, '>'},  {0x2500, '-'},  {0x250C, '+'},  {0x2510, '+'},  {0x2514, '+'},
-    {0x2518, '+'},  {0x251C, '+'},  {0x252C, '-'},  {0x2534, '-'},  {0x253C, '+'},  {0x2550, '-'},
-    {0x2552, '+'},  {0x2553, '+'},  {0x2554, '+'},  {0x2555, '+'},  {0x2556, '+'},  {0x2557, '+'},
-    {0x2558, '+'},  {0x2559, '+'},  {0x255A, '+'},  {0x255B, '+'},  {0x255C, '+'},  {0x255D, '+'},
-    {0x2564, '-'},  {0x2565, '-'},  {0x2566, '-'},  {0x2567, '-'},  {0x2568, '-'},  {0x2569, '-'},
-    {0x256A, '+'},  {0x256B, '+'},  {0x256C, '+'},  {0x2584, '_'},  {0x2758, '|'},  {0x3000, ' '},
-    {0x3008, '<'},  {0x3009, '>'},  {0x301A, '['},  {0x301B, ']'},  {0xFF01, '!'},  {0xFF02, '"'},
-    {0xFF03, '#'},  {0xFF04, '$'},  {0xFF05, '%'},  {0xFF06, '&'},  {0xFF07, '\''}, {0xFF08, '('},
-    {0xFF09, ')'},  {0xFF0A, '*'},  {0xFF0B, '+'},  {0xFF0C, ','},  {0xFF0D, '-'},  {0xFF0E, '.'},
-    {0xFF0F, '/'},  {0xFF10, '0'},  {0xFF11, '1'},  {0xFF12, '2'},  {0xFF13, '3'},  {0xFF14, '4'},
-    {0xFF15, '5'},  {0xFF16, '6'},  {0xFF17, '7'},  {0xFF18, '8'},  {0xFF19, '9'},  {0xFF1A, ':'},
-    {0xFF1B, ';'},  {0xFF1C, '<'},  {0xFF1D, '='},  {0xFF1E, '>'},  {0xFF1F, '?'},  {0xFF20, '@'},
-    {0xFF21, 'A'},  {0xFF22, 'B'},  {0xFF23, 'C'},  {0xFF24, 'D'},  {0xFF25, 'E'},  {0xFF26, 'F'},
-    {0xFF27, 'G'},  {0xFF28, 'H'},  {0xFF29, 'I'},  {0xFF2A, 'J'},  {0xFF2B, 'K'},  {0xFF2C, 'L'},
-    {0xFF2D, 'M'},  {0xFF2E, 'N'},  {0xFF2F, 'O'},  {0xFF30, 'P'},  {0xFF31, 'Q'},  {0xFF32, 'R'},
-    {0xFF33, 'S'},  {0xFF34, 'T'},  {0xFF35, 'U'},  {0xFF36, 'V'},  {0xFF37, 'W'},  {0xFF38, 'X'},
-    {0xFF39, 'Y'},  {0xFF3A, 'Z'},  {0xFF3B, '['},  {0xFF3C, '\\'}, {0xFF3D, ']'},  {0xFF3E, '^'},
-    {0xFF3F, '_'},  {0xFF40, '`'},  {0xFF41, 'a'},  {0xFF42, 'b'},  {0xFF43, 'c'},  {0xFF44, 'd'},
-    {0xFF45, 'e'},  {0xFF46, 'f'},  {0xFF47, 'g'},  {0xFF48, 'h'},  {0xFF49, 'i'},  {0xFF4A, 'j'},
-    {0xFF4B, 'k'},  {0xFF4C, 'l'},  {0xFF4D, 'm'},  {0xFF4E, 'n'},  {0xFF4F, 'o'},  {0xFF50, 'p'},
-    {0xFF51, 'q'},  {0xFF52, 'r'},  {0xFF53, 's'},  {0xFF54, 't'},  {0xFF55, 'u'},  {0xFF56, 'v'},
-    {0xFF57, 'w'},  {0xFF58, 'x'},  {0xFF59, 'y'},  {0xFF5A, 'z'},  {0xFF5B, '{'},  {0xFF5C, '|'},
-    {0xFF5D, '}'},  {0xFF5E, '~'},
-};
-
-char16_t FromAnsi(unsigned char byte) {
-    return (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : byte;
-}
-
-Wide FromAnsi(const std::string& text) {
-    Wide wide;
-    wide.reserve(text.size());
-    for (char c : text) {
-        wide.push_back(FromAnsi(static_cast<unsigned char>(c)));
-    }
-    return wide;
-}
-
-char ToAnsi(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-        return static_cast<char>(c);
-    }
-    auto it = std::lower_bound(std::begin(kAnsiForms), std::end(kAnsiForms), c,
-                               [](const AnsiForm& form, char16_t key) { return form.wide < key; });
-    return (it != std::end(kAnsiForms) && it->wide == c) ? static_cast<char>(it->ansi) : '?';
-}
-
-std::string ToAnsi(const Wide& text) {
-    std::string ansi(text.size(), '\0');
-    std::transform(text.begin(), text.end(), ansi.begin(), [](char16_t c) { return ToAnsi(c); });
-    return ansi;
-}
-
-// Section names, keys and string tokens compare without regard to the case of ASCII letters
-// only: the real reader does not fold 'é' onto 'É'.
-char16_t AsciiUpper(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
-}
-
-Wide AsciiUpper(Wide text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char16_t c) { return AsciiUpper(c); });
-    return text;
-}
-
-bool EqualsNoCase(const Wide& text, const char16_t* ascii) {
-    std::size_t n = std::char_traits<char16_t>::length(ascii);
-    if (text.size() != n) {
-        return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (AsciiUpper(text[i]) != AsciiUpper(ascii[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Blanks are the Unicode white-space characters: CR, VT, FF and U+00A0 trim like a space,
-// while the C0 separators U+001C..U+001F and U+200B do not.
-bool IsBlank(char16_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
-}
 
 // A NUL byte trims like a blank in a value and after a key or value, but elsewhere (at the
 // start of a line, in a key, after '=' or ',', after a backslash) it is text. Where it stays,
@@ -315,54 +155,6 @@ Wide Decode(const std::string& bytes) {
         return DecodeUtf16(bytes, 0, false);
     }
     return FromAnsi(bytes);
-}
-
-// Accumulates with saturation; true when `text` is digits only after an optional sign.
-// `base` 10 for directory ids (wcstol), 0 for integer fields (strtol: 0x hex, 0 octal).
-bool ParseLong(const char16_t* p, const char16_t* end, int base, bool skipUnicodeBlanks,
-               long long* value) {
-    auto blank = [&](char16_t c) {
-        return skipUnicodeBlanks ? IsBlank(c) : ((c >= 0x09 && c <= 0x0D) || c == 0x20);
-    };
-    while (p < end && blank(*p)) {
-        ++p;
-    }
-    bool negative = false;
-    if (p < end && (*p == u'+' || *p == u'-')) {
-        negative = *p == u'-';
-        ++p;
-    }
-    if (base == 0) {
-        if (end - p >= 2 && p[0] == u'0' && (p[1] == u'x' || p[1] == u'X')) {
-            base = 16;
-            p += 2;
-        } else {
-            base = (p < end && *p == u'0') ? 8 : 10;
-        }
-    }
-    const long long kLimit = 1LL << 32;  // beyond any 32-bit value: saturated
-    long long magnitude = 0;
-    bool digits = false;
-    for (; p < end; ++p) {
-        int d = -1;
-        if (*p >= u'0' && *p <= u'9') {
-            d = *p - u'0';
-        } else if (*p >= u'a' && *p <= u'z') {
-            d = *p - u'a' + 10;
-        } else if (*p >= u'A' && *p <= u'Z') {
-            d = *p - u'A' + 10;
-        }
-        if (d < 0 || d >= base) {
-            break;
-        }
-        digits = true;
-        magnitude = std::min(magnitude * base + d, kLimit);
-    }
-    if (!digits || p != end) {
-        return false;
-    }
-    *value = negative ? -magnitude : magnitude;
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------
