@@ -1,4 +1,4 @@
-// The INF reader of the fake machine over any bytes: it opens or refuses them,
+// Our INF reader over any bytes: it opens or refuses them,
 // and every section, line and field of what it opened can be walked.
 #include <cstddef>
 #include <cstdint>
@@ -6,14 +6,14 @@
 #include <string>
 
 #include "fuzz/fuzz_channel.h"
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fake::InfOpenError error;
-    std::unique_ptr<fake::InfDocument> doc =
-        fake::InfDocument::Open(std::string(reinterpret_cast<const char*>(data), size),
-                                fake::DirIdTable::Windows98(), "C:\\PKG", &error);
-    FUZZ_REQUIRE(doc != nullptr || error.code != fake::kInfOk);
+    inf_reader::InfOpenError error;
+    std::unique_ptr<inf_reader::InfDocument> doc =
+        inf_reader::InfDocument::Open(std::string(reinterpret_cast<const char*>(data), size),
+                                      inf_reader::DirIdTable::Windows98(), "C:\\PKG", &error);
+    FUZZ_REQUIRE(doc != nullptr || error.code != inf_reader::kInfOk);
     for (const std::string& name : doc ? doc->SectionNames() : std::vector<std::string>()) {
         int section = doc->FindSection(name.c_str());  // < 0: a name ANSI cannot spell
         for (std::size_t line = 0; section >= 0 && line < doc->LineCount(section); ++line) {

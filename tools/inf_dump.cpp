@@ -8,20 +8,20 @@ namespace infdump {
 
 namespace {
 
-using fake::InfDocument;
+using inf_reader::InfDocument;
 
 // Names as the recorded dumps print them; codes without a name go out in hex.
 std::string ErrorName(std::uint32_t code) {
     switch (code) {
-        case fake::kInfOk:
+        case inf_reader::kInfOk:
             return "OK";
-        case fake::kInfExpectedSectionName:
+        case inf_reader::kInfExpectedSectionName:
             return "EXPECTED_SECTION_NAME";
-        case fake::kInfBadSectionNameLine:
+        case inf_reader::kInfBadSectionNameLine:
             return "BAD_SECTION_NAME_LINE";
-        case fake::kInfSectionNameTooLong:
+        case inf_reader::kInfSectionNameTooLong:
             return "SECTION_NAME_TOO_LONG";
-        case fake::kInfWrongInfStyle:
+        case inf_reader::kInfWrongInfStyle:
             return "WRONG_INF_STYLE";
         default:
             break;
@@ -188,7 +188,7 @@ std::string Quote(const std::string& bytes) {
 std::string Dump(const std::string& infBytes, const DumpOptions& options) {
     // Code page 1252 is the one our reader answers in.
     std::string out = "INFDUMP 1 acp=1252\n";
-    fake::InfOpenError error;
+    inf_reader::InfOpenError error;
     std::unique_ptr<InfDocument> doc =
         InfDocument::Open(infBytes, options.dirIds, options.infFolder, &error);
     if (!doc) {

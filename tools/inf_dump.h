@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 
 namespace infdump {
 
@@ -13,7 +13,7 @@ struct DumpOptions {
     // Vector dumps add the upper-case section look-up, the small-buffer and past-the-end
     // calls, and the queries; infdump's dumps of any other INF leave them out.
     bool vectorMode = false;
-    fake::DirIdTable dirIds = fake::DirIdTable::Windows98();
+    inf_reader::DirIdTable dirIds = inf_reader::DirIdTable::Windows98();
     // Windows path of the folder holding the INF, for %1%.
     std::string infFolder;
     // Bytes of a NAME.queries file (vector mode only): "section|key" or "section" a line.

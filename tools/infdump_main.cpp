@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     const char* infDir = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dirids=wine") == 0) {
-            options.dirIds = fake::DirIdTable::Wine();
+            options.dirIds = inf_reader::DirIdTable::Wine();
         } else if (std::strncmp(argv[i], "--infdir=", 9) == 0) {
             infDir = argv[i] + 9;
         } else if (argv[i][0] == '-' || path != nullptr) {

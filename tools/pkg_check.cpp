@@ -9,7 +9,7 @@
 
 #include "engine/package_reader.h"
 #include "engine/sequences.h"
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 #include "platform/fake/machine.h"
 #include "platform/os_kind.h"
 #include "resources/resource_ids.h"
@@ -100,14 +100,16 @@ bool ReadPackage(Computer& computer, const std::string& folder, Package* package
 // ---------------------------------------------------------------------------------------
 // What the reader says about a file
 
-std::unique_ptr<fake::InfDocument> OpenDocument(const Package& package, const PackageFile& file,
-                                                fake::InfOpenError* error) {
-    return fake::InfDocument::Open(file.bytes, fake::DirIdTable::Windows98(), package.sourceDir,
-                                   error);
+std::unique_ptr<inf_reader::InfDocument> OpenDocument(const Package& package,
+                                                      const PackageFile& file,
+                                                      inf_reader::InfOpenError* error) {
+    return inf_reader::InfDocument::Open(file.bytes, inf_reader::DirIdTable::Windows98(),
+                                         package.sourceDir, error);
 }
 
 // Whether the reader the program meets takes the file as an INF.
-bool ReaderAccepts(const Package& package, const PackageFile& file, fake::InfOpenError* error) {
+bool ReaderAccepts(const Package& package, const PackageFile& file,
+                   inf_reader::InfOpenError* error) {
     if (package.reader == nullptr) {
         return OpenDocument(package, file, error) != nullptr;
     }
@@ -120,30 +122,30 @@ bool ReaderAccepts(const Package& package, const PackageFile& file, fake::InfOpe
 }
 
 std::string ReaderRefusal(const Package& package, const PackageFile& file) {
-    fake::InfOpenError error;
+    inf_reader::InfOpenError error;
     if (ReaderAccepts(package, file, &error)) {
         return "the INF reader accepts it";
     }
     const char* what = "it cannot be read";
     const char* code = "";
     switch (error.code) {
-        case fake::kInfFileInvalid:
+        case inf_reader::kInfFileInvalid:
             what = "the file is empty";
             code = "ERROR_FILE_INVALID";
             break;
-        case fake::kInfExpectedSectionName:
+        case inf_reader::kInfExpectedSectionName:
             what = "text stands outside any section";
             code = "ERROR_EXPECTED_SECTION_NAME";
             break;
-        case fake::kInfBadSectionNameLine:
+        case inf_reader::kInfBadSectionNameLine:
             what = "a section name lacks its closing bracket";
             code = "ERROR_BAD_SECTION_NAME_LINE";
             break;
-        case fake::kInfSectionNameTooLong:
+        case inf_reader::kInfSectionNameTooLong:
             what = "a section name is longer than 255 characters";
             code = "ERROR_SECTION_NAME_TOO_LONG";
             break;
-        case fake::kInfWrongInfStyle:
+        case inf_reader::kInfWrongInfStyle:
             what =
                 "[Version] has no Signature of a Windows 4 INF (\"$Chicago$\", \"$Windows NT$\" "
                 "or \"$Windows 95$\")";
@@ -214,7 +216,7 @@ class Locator {
   private:
     const Failure& failure_;
     const PackageFile* file_ = nullptr;
-    std::unique_ptr<fake::InfDocument> doc_;
+    std::unique_ptr<inf_reader::InfDocument> doc_;
     int section_ = -1;
     std::size_t line_ = 0;
     bool found_ = false;
@@ -307,7 +309,7 @@ class SystemReadsInfs : public InfServices {
 
     InfHandle OpenInf(const char* path) override {
         const fake::File* file = m_.files.Find(path);
-        fake::InfOpenError error;
+        inf_reader::InfOpenError error;
         return file == nullptr ? kNoInf : reader_.Open(file->bytes, &error);
     }
     void CloseInf(InfHandle inf) override { reader_.Calls().CloseInf(inf); }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/inf_reader.h"
+#include "inf_reader/inf_reader.h"
 #include "platform/inf_services.h"
 
 namespace pkgcheck {
@@ -27,7 +27,7 @@ class SystemInfReader {
     virtual ~SystemInfReader() = default;
     // Opens these bytes as a Windows 4 style INF; kNoInf when the reader
     // refuses them, with its error code and line in `error`.
-    virtual InfHandle Open(const std::string& bytes, fake::InfOpenError* error) = 0;
+    virtual InfHandle Open(const std::string& bytes, inf_reader::InfOpenError* error) = 0;
     // The line, field and close calls on what Open opened.
     virtual InfServices& Calls() = 0;
 };

@@ -59,8 +59,9 @@ InfHandle FakeSystem::OpenInf(const char* path) {
     std::string folder(path);
     std::size_t cut = folder.find_last_of('\\');
     folder = cut == std::string::npos ? std::string() : folder.substr(0, cut);
-    InfOpenError error;
-    std::unique_ptr<InfDocument> doc = InfDocument::Open(file->bytes, dirIds, folder, &error);
+    inf_reader::InfOpenError error;
+    std::unique_ptr<inf_reader::InfDocument> doc =
+        inf_reader::InfDocument::Open(file->bytes, dirIds, folder, &error);
     if (!doc) {
         return kNoInf;
     }
@@ -75,7 +76,7 @@ void FakeSystem::CloseInf(InfHandle inf) {
     infs_.erase(inf);
 }
 
-const InfDocument* FakeSystem::Document(const InfLine& line) const {
+const inf_reader::InfDocument* FakeSystem::Document(const InfLine& line) const {
     auto it = infs_.find(LineInf(line));
     return it == infs_.end() ? nullptr : it->second.get();
 }
@@ -88,7 +89,7 @@ bool FakeSystem::FindFirstLine(InfHandle inf, const char* section, const char* k
     if (it == infs_.end()) {
         return false;
     }
-    const InfDocument& doc = *it->second;
+    const inf_reader::InfDocument& doc = *it->second;
     int index = doc.FindSection(section);
     if (index < 0) {
         return false;
@@ -111,7 +112,7 @@ bool FakeSystem::FindNextLine(InfLine* line) {
     if (faults_.Fail(Op::FindNextLine)) {
         return false;
     }
-    const InfDocument* doc = Document(*line);
+    const inf_reader::InfDocument* doc = Document(*line);
     if (doc == nullptr || LineIndex(*line) + 1 >= doc->LineCount(LineSection(*line))) {
         return false;
     }
@@ -123,7 +124,7 @@ bool FakeSystem::GetStringField(const InfLine& line, unsigned field, TextBuffer 
     if (faults_.Fail(Op::GetStringField)) {
         return false;
     }
-    const InfDocument* doc = Document(line);
+    const inf_reader::InfDocument* doc = Document(line);
     std::string text;
     return doc != nullptr && doc->GetField(LineSection(line), LineIndex(line), field, &text) &&
            CopyOut(text, out);
@@ -133,7 +134,7 @@ bool FakeSystem::GetIntField(const InfLine& line, unsigned field, int* value) {
     if (faults_.Fail(Op::GetIntField)) {
         return false;
     }
-    const InfDocument* doc = Document(line);
+    const inf_reader::InfDocument* doc = Document(line);
     return doc != nullptr && doc->GetIntField(LineSection(line), LineIndex(line), field, value);
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "inf_reader/inf_reader.h"
 #include "platform/fake/faults.h"
 #include "platform/fake/file_system.h"
-#include "platform/fake/inf_reader.h"
 #include "platform/fake/registry.h"
 #include "platform/file_services.h"
 #include "platform/inf_services.h"
@@ -39,7 +39,7 @@ class FakeSystem final : public FileServices,
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string modulePath = "C:\\PACKAGE\\SETUP.EXE";
     std::string commandLine = "C:\\PACKAGE\\SETUP.EXE";
-    DirIdTable dirIds = DirIdTable::Windows98();
+    inf_reader::DirIdTable dirIds = inf_reader::DirIdTable::Windows98();
     // Room left on the disk: a write that would grow files beyond it writes
     // what fits and fails.
     std::uint64_t diskFreeBytes = UINT64_MAX;
@@ -100,7 +100,7 @@ class FakeSystem final : public FileServices,
     void ReleaseRunGuard() override;
 
   private:
-    const InfDocument* Document(const InfLine& line) const;
+    const inf_reader::InfDocument* Document(const InfLine& line) const;
     struct OpenFile {
         std::string path;
         std::uint32_t position = 0;
@@ -116,7 +116,7 @@ class FakeSystem final : public FileServices,
     std::vector<Change> changes_;
     std::vector<std::string> started_;
     FileHandle nextFile_ = 1;
-    std::map<InfHandle, std::unique_ptr<InfDocument>> infs_;
+    std::map<InfHandle, std::unique_ptr<inf_reader::InfDocument>> infs_;
     InfHandle nextInf_ = 1;
 };
 

@@ -99,7 +99,7 @@ class WindowsComputer : public Computer, public SystemInfReader {
 
     // The bytes go to a scratch file for the reader, which holds what it read
     // in memory; the file goes again at once.
-    InfHandle Open(const std::string& bytes, fake::InfOpenError* error) override {
+    InfHandle Open(const std::string& bytes, inf_reader::InfOpenError* error) override {
         char folder[MAX_PATH];
         char path[MAX_PATH];
         DWORD length = GetTempPathA(sizeof folder, folder);
@@ -125,7 +125,7 @@ class WindowsComputer : public Computer, public SystemInfReader {
 
   private:
     // The reader's error code and line for a file it refused.
-    void Refusal(const char* path, fake::InfOpenError* error) {
+    void Refusal(const char* path, inf_reader::InfOpenError* error) {
         if (openInfFile_ == nullptr || closeInfFile_ == nullptr) {
             error->code = ERROR_PROC_NOT_FOUND;
             return;

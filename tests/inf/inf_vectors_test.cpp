@@ -1,4 +1,4 @@
-// The fake machine's INF reader against the real SETUPAPI: for every vector,
+// Our INF reader against the real SETUPAPI: for every vector,
 // the dump our reader gives is the one SETUPAPI gave under Wine. Where Wine
 // differs from Windows (it misreads ANSI files with a NUL byte and refuses
 // big-endian UTF-16) we follow Windows.
@@ -36,7 +36,7 @@ TEST_P(InfVector, DumpIsTheRealReaders) {
     const std::string& name = GetParam();
     infdump::DumpOptions options;
     options.vectorMode = true;
-    options.dirIds = fake::DirIdTable::Wine();
+    options.dirIds = inf_reader::DirIdTable::Wine();
     options.infFolder = "C:\\INF\\VECTORS\\" + std::string(12, 'X');  // as long as Wine's folder
     options.queries = Read(name + ".queries");
     std::string real = Read((name == "enc_utf16be_bom" ? "enc_utf16le_bom" : name) + ".expected");

@@ -1,5 +1,5 @@
-// Our own reader of the documented Windows INF format (Windows 4 style), as the
-// fake machine's SETUPAPI. It answers what the real ANSI reading calls answer.
+// Our reader of the documented Windows INF format (Windows 4 style). It answers what the
+// system's ANSI reading calls (SetupOpenInfFileA, SetupGetStringFieldA, ...) answer.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace fake {
+namespace inf_reader {
 
 // Error codes as the real calls report them through GetLastError.
 enum InfErrorCode : std::uint32_t {
@@ -67,4 +67,4 @@ class InfDocument {
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace fake
+}  // namespace inf_reader
