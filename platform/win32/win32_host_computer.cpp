@@ -5,7 +5,7 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_system.h"
-#include "tools/pkg_check.h"
+#include "tools/pkgcheck/pkg_check.h"
 
 namespace pkgcheck {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "platform/console_main.h"
-#include "tools/pkg_check.h"
+#include "tools/pkgcheck/pkg_check.h"
 
 namespace pkgcheck {
 

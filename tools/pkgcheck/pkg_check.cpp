@@ -1,4 +1,4 @@
-#include "tools/pkg_check.h"
+#include "tools/pkgcheck/pkg_check.h"
 
 #include <algorithm>
 #include <cstdint>
