@@ -1,13 +1,14 @@
-// pkgcheck.exe on Windows: the package folder on this computer's disk, read
-// with the system's own SETUPAPI, as the setup program will read it here.
+// The computer pkgcheck.exe runs on: a folder on this computer's disk, and
+// the system's own SETUPAPI reading the INFs of a machine kept in memory, as
+// the setup program will read them here.
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/host_computer.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_system.h"
-#include "tools/pkgcheck/pkg_check.h"
-
-namespace pkgcheck {
 
 namespace {
 
@@ -42,21 +43,111 @@ bool WriteWhole(const char* path, const std::string& bytes) {
     return ok;
 }
 
-class WindowsComputer : public Computer, public SystemInfReader {
+// The bytes of a file that `disk` holds; false when it cannot give them.
+bool ReadFromDisk(FileServices& disk, const char* path, std::string* bytes) {
+    FileHandle file = disk.OpenFileExclusive(path);
+    if (file == kNoFile) {
+        return false;
+    }
+    std::uint32_t size = 0;
+    bool ok = disk.GetFileSize(file, &size);
+    if (ok) {
+        bytes->assign(size, '\0');
+        std::uint32_t done = 0;
+        ok = size == 0 || (disk.ReadFile(file, &(*bytes)[0], size, &done) && done == size);
+    }
+    disk.CloseFile(file);
+    return ok;
+}
+
+// Why SETUPAPI refused a file. Win32Infs keeps no error line; the open is
+// asked again, with calls bound here, for a file it refused.
+class Refusals {
   public:
-    WindowsComputer()
+    Refusals()
         : setupapi_(LoadSystemLibrary("SETUPAPI.DLL")),
           openInfFile_(BIND_CALL(setupapi_, SetupOpenInfFileA)),
           closeInfFile_(BIND_CALL(setupapi_, SetupCloseInfFile)) {}
-    ~WindowsComputer() override {
+    ~Refusals() {
         if (setupapi_ != nullptr) {
             FreeLibrary(setupapi_);
         }
     }
-    WindowsComputer(const WindowsComputer&) = delete;
-    WindowsComputer& operator=(const WindowsComputer&) = delete;
+    Refusals(const Refusals&) = delete;
+    Refusals& operator=(const Refusals&) = delete;
 
-    bool ReadFolder(const std::string& folder, std::vector<PackageFile>* files,
+    void Keep(std::uint32_t code) {
+        last = InfRefusal();
+        last.code = code;
+    }
+
+    // The reader's error code and line for the file at `path`.
+    void Ask(const char* path) {
+        if (openInfFile_ == nullptr || closeInfFile_ == nullptr) {
+            Keep(ERROR_PROC_NOT_FOUND);
+            return;
+        }
+        UINT line = 0;
+        SetLastError(ERROR_SUCCESS);
+        HINF inf = openInfFile_(path, nullptr, INF_STYLE_WIN4, &line);
+        last.code = GetLastError();
+        last.line = line;
+        last.lineSet = line != 0;
+        if (inf != INVALID_HANDLE_VALUE) {
+            closeInfFile_(inf);
+        }
+    }
+
+    InfRefusal last;
+
+  private:
+    HMODULE setupapi_;
+    decltype(&SetupOpenInfFileA) openInfFile_;
+    decltype(&SetupCloseInfFile) closeInfFile_;
+};
+
+// SETUPAPI over the files of a disk in memory. Each file's bytes go to a
+// scratch file for the reader, which holds what it read in memory; the file
+// goes again at once. What the open returns is Win32Infs's own.
+class ScratchFileInfs final : public Win32Infs {
+  public:
+    ScratchFileInfs(FileServices& disk, Refusals& refusals) : disk_(disk), refusals_(refusals) {}
+
+    InfHandle OpenInf(const char* path) override {
+        std::string bytes;
+        if (!ReadFromDisk(disk_, path, &bytes)) {
+            refusals_.Keep(ERROR_FILE_NOT_FOUND);
+            return kNoInf;
+        }
+        char folder[MAX_PATH];
+        char scratch[MAX_PATH];
+        DWORD length = GetTempPathA(sizeof folder, folder);
+        if (length == 0 || length >= sizeof folder ||
+            GetTempFileNameA(folder, "PKG", 0, scratch) == 0) {
+            refusals_.Keep(GetLastError());
+            return kNoInf;
+        }
+        InfHandle inf = kNoInf;
+        if (WriteWhole(scratch, bytes)) {
+            inf = Win32Infs::OpenInf(scratch);
+            if (inf == kNoInf) {
+                refusals_.Ask(scratch);
+            }
+        } else {
+            refusals_.Keep(GetLastError());
+        }
+        DeleteFileA(scratch);
+        return inf;
+    }
+
+  private:
+    FileServices& disk_;
+    Refusals& refusals_;
+};
+
+class Win32HostComputer final : public HostComputer {
+  public:
+    bool ReadFolder(const std::string& folder, std::vector<FolderFile>* files,
                     std::vector<std::string>* skipped, std::string* error) override {
         DWORD attributes = GetFileAttributesA(folder.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -83,7 +174,7 @@ class WindowsComputer : public Computer, public SystemInfReader {
                 skipped->push_back(name + ": not a file");
                 continue;
             }
-            PackageFile file{name, std::string()};
+            FolderFile file{name, std::string()};
             if (!ReadWhole(prefix + name, &file.bytes)) {
                 *error = "cannot read " + name;
                 ok = false;
@@ -95,63 +186,22 @@ class WindowsComputer : public Computer, public SystemInfReader {
         return ok;
     }
 
-    SystemInfReader* InfReader() override { return this; }
-
-    // The bytes go to a scratch file for the reader, which holds what it read
-    // in memory; the file goes again at once.
-    InfHandle Open(const std::string& bytes, inf_reader::InfOpenError* error) override {
-        char folder[MAX_PATH];
-        char path[MAX_PATH];
-        DWORD length = GetTempPathA(sizeof folder, folder);
-        if (length == 0 || length >= sizeof folder ||
-            GetTempFileNameA(folder, "PKG", 0, path) == 0) {
-            error->code = GetLastError();
-            return kNoInf;
-        }
-        InfHandle inf = kNoInf;
-        if (WriteWhole(path, bytes)) {
-            inf = system_.OpenInf(path);
-            if (inf == kNoInf) {
-                Refusal(path, error);
-            }
-        } else {
-            error->code = GetLastError();
-        }
-        DeleteFileA(path);
-        return inf;
+    InfServices* SystemInfReader(FileServices& disk) override {
+        readers_.push_back(std::make_unique<ScratchFileInfs>(disk, refusals_));
+        return readers_.back().get();
     }
 
-    InfServices& Calls() override { return system_; }
+    InfRefusal LastRefusal() override { return refusals_.last; }
 
   private:
-    // The reader's error code and line for a file it refused.
-    void Refusal(const char* path, inf_reader::InfOpenError* error) {
-        if (openInfFile_ == nullptr || closeInfFile_ == nullptr) {
-            error->code = ERROR_PROC_NOT_FOUND;
-            return;
-        }
-        UINT line = 0;
-        SetLastError(ERROR_SUCCESS);
-        HINF inf = openInfFile_(path, nullptr, INF_STYLE_WIN4, &line);
-        error->code = GetLastError();
-        error->line = line;
-        error->lineSet = line != 0;
-        if (inf != INVALID_HANDLE_VALUE) {
-            closeInfFile_(inf);
-        }
-    }
-
-    Win32Infs system_;
-    HMODULE setupapi_;
-    decltype(&SetupOpenInfFileA) openInfFile_;
-    decltype(&SetupCloseInfFile) closeInfFile_;
+    Refusals refusals_;
+    // One for each machine that asked: a few, freed with the computer.
+    std::vector<std::unique_ptr<ScratchFileInfs>> readers_;
 };
 
 }  // namespace
 
-Computer& ThisComputer() {
-    static WindowsComputer computer;
+HostComputer& ThisComputer() {
+    static Win32HostComputer computer;
     return computer;
 }
-
-}  // namespace pkgcheck

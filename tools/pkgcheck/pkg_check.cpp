@@ -60,13 +60,19 @@ std::string Hex(std::uint32_t value) {
 struct Package {
     std::string hostFolder;
     std::string sourceDir;  // C:\PKG, or A: for a package at a drive's root
-    std::vector<PackageFile> files;
-    std::vector<std::string> skipped;   // with the reason
-    SystemInfReader* reader = nullptr;  // the system's, where it reads the INFs
+    std::vector<FolderFile> files;
+    std::vector<std::string> skipped;  // with the reason
 
     std::string PathOf(const std::string& name) const { return sourceDir + "\\" + name; }
-    const PackageFile* Find(const std::string& name) const {
-        for (const PackageFile& file : files) {
+    // Its files on the machine's disk, in their folder.
+    void PutOn(fake::Machine& m) const {
+        m.files.MakeFolder(sourceDir);
+        for (const FolderFile& file : files) {
+            m.givenFile(PathOf(file.name), file.bytes);
+        }
+    }
+    const FolderFile* Find(const std::string& name) const {
+        for (const FolderFile& file : files) {
             if (SameName(file.name, name)) {
                 return &file;
             }
@@ -75,15 +81,15 @@ struct Package {
     }
 };
 
-bool ReadPackage(Computer& computer, const std::string& folder, Package* package,
+bool ReadPackage(HostComputer& computer, const std::string& folder, Package* package,
                  std::string& err) {
-    std::vector<PackageFile> files;
+    std::vector<FolderFile> files;
     std::string error;
     if (!computer.ReadFolder(folder, &files, &package->skipped, &error)) {
         err += "pkgcheck: " + error + "\n";
         return false;
     }
-    for (PackageFile& file : files) {
+    for (FolderFile& file : files) {
         if (IsWindowsFileName(file.name)) {
             package->files.push_back(std::move(file));
         } else {
@@ -91,9 +97,8 @@ bool ReadPackage(Computer& computer, const std::string& folder, Package* package
         }
     }
     std::sort(package->files.begin(), package->files.end(),
-              [](const PackageFile& a, const PackageFile& b) { return a.name < b.name; });
+              [](const FolderFile& a, const FolderFile& b) { return a.name < b.name; });
     std::sort(package->skipped.begin(), package->skipped.end());
-    package->reader = computer.InfReader();
     return true;
 }
 
@@ -101,65 +106,88 @@ bool ReadPackage(Computer& computer, const std::string& folder, Package* package
 // What the reader says about a file
 
 std::unique_ptr<inf_reader::InfDocument> OpenDocument(const Package& package,
-                                                      const PackageFile& file,
+                                                      const FolderFile& file,
                                                       inf_reader::InfOpenError* error) {
     return inf_reader::InfDocument::Open(file.bytes, inf_reader::DirIdTable::Windows98(),
                                          package.sourceDir, error);
 }
 
-// Whether the reader the program meets takes the file as an INF.
-bool ReaderAccepts(const Package& package, const PackageFile& file,
-                   inf_reader::InfOpenError* error) {
-    if (package.reader == nullptr) {
-        return OpenDocument(package, file, error) != nullptr;
+// What the INF reader that the program meets says of the package's files:
+// the system's, over a machine holding the package, or our own.
+class ReaderVerdicts {
+  public:
+    ReaderVerdicts(const Package& package, HostComputer& computer)
+        : package_(package), computer_(computer), system_(computer.SystemInfReader(disk_.system)) {
+        package.PutOn(disk_);
     }
-    InfHandle inf = package.reader->Open(file.bytes, error);
-    if (inf == kNoInf) {
-        return false;
-    }
-    package.reader->Calls().CloseInf(inf);
-    return true;
-}
 
-std::string ReaderRefusal(const Package& package, const PackageFile& file) {
-    inf_reader::InfOpenError error;
-    if (ReaderAccepts(package, file, &error)) {
-        return "the INF reader accepts it";
+    // "the INF reader accepts it", or "not an INF:" and why.
+    std::string Of(const FolderFile& file) {
+        InfRefusal error;
+        if (Accepts(file, &error)) {
+            return "the INF reader accepts it";
+        }
+        const char* what = "it cannot be read";
+        const char* code = "";
+        switch (error.code) {
+            case inf_reader::kInfFileInvalid:
+                what = "the file is empty";
+                code = "ERROR_FILE_INVALID";
+                break;
+            case inf_reader::kInfExpectedSectionName:
+                what = "text stands outside any section";
+                code = "ERROR_EXPECTED_SECTION_NAME";
+                break;
+            case inf_reader::kInfBadSectionNameLine:
+                what = "a section name lacks its closing bracket";
+                code = "ERROR_BAD_SECTION_NAME_LINE";
+                break;
+            case inf_reader::kInfSectionNameTooLong:
+                what = "a section name is longer than 255 characters";
+                code = "ERROR_SECTION_NAME_TOO_LONG";
+                break;
+            case inf_reader::kInfWrongInfStyle:
+                what =
+                    "[Version] has no Signature of a Windows 4 INF (\"$Chicago$\", \"$Windows "
+                    "NT$\" "
+                    "or \"$Windows 95$\")";
+                code = "ERROR_WRONG_INF_STYLE";
+                break;
+            default:
+                break;
+        }
+        std::string text =
+            std::string("not an INF: ") + what + " (" + code + ", " + Hex(error.code);
+        if (error.lineSet && error.line != 0) {
+            text += ", line " + std::to_string(error.line);
+        }
+        return text + ")";
     }
-    const char* what = "it cannot be read";
-    const char* code = "";
-    switch (error.code) {
-        case inf_reader::kInfFileInvalid:
-            what = "the file is empty";
-            code = "ERROR_FILE_INVALID";
-            break;
-        case inf_reader::kInfExpectedSectionName:
-            what = "text stands outside any section";
-            code = "ERROR_EXPECTED_SECTION_NAME";
-            break;
-        case inf_reader::kInfBadSectionNameLine:
-            what = "a section name lacks its closing bracket";
-            code = "ERROR_BAD_SECTION_NAME_LINE";
-            break;
-        case inf_reader::kInfSectionNameTooLong:
-            what = "a section name is longer than 255 characters";
-            code = "ERROR_SECTION_NAME_TOO_LONG";
-            break;
-        case inf_reader::kInfWrongInfStyle:
-            what =
-                "[Version] has no Signature of a Windows 4 INF (\"$Chicago$\", \"$Windows NT$\" "
-                "or \"$Windows 95$\")";
-            code = "ERROR_WRONG_INF_STYLE";
-            break;
-        default:
-            break;
+
+  private:
+    bool Accepts(const FolderFile& file, InfRefusal* refusal) {
+        if (system_ == nullptr) {
+            inf_reader::InfOpenError error;
+            bool accepted = OpenDocument(package_, file, &error) != nullptr;
+            refusal->code = error.code;
+            refusal->line = error.line;
+            refusal->lineSet = error.lineSet;
+            return accepted;
+        }
+        InfHandle inf = system_->OpenInf(package_.PathOf(file.name).c_str());
+        if (inf == kNoInf) {
+            *refusal = computer_.LastRefusal();
+            return false;
+        }
+        system_->CloseInf(inf);
+        return true;
     }
-    std::string text = std::string("not an INF: ") + what + " (" + code + ", " + Hex(error.code);
-    if (error.lineSet && error.line != 0) {
-        text += ", line " + std::to_string(error.line);
-    }
-    return text + ")";
-}
+
+    const Package& package_;
+    HostComputer& computer_;
+    fake::Machine disk_;
+    InfServices* system_;
+};
 
 // The failure as the observer reported it, with its texts copied.
 struct Failure {
@@ -215,7 +243,7 @@ class Locator {
 
   private:
     const Failure& failure_;
-    const PackageFile* file_ = nullptr;
+    const FolderFile* file_ = nullptr;
     std::unique_ptr<inf_reader::InfDocument> doc_;
     int section_ = -1;
     std::size_t line_ = 0;
@@ -223,7 +251,7 @@ class Locator {
 };
 
 // The reason in plain words, with the file and line.
-std::string Explain(const Package& package, const Failure& failure) {
+std::string Explain(const Package& package, const Failure& failure, ReaderVerdicts& reader) {
     Locator at(package, failure);
     std::string where = at.Where();
     std::string section = "[" + failure.section + "]";
@@ -245,10 +273,10 @@ std::string Explain(const Package& package, const Failure& failure) {
         case PackageDefect::kFddInfNotBareName:
             return where + ": FDDInf names a folder or a dot name; only a bare file name is taken";
         case PackageDefect::kDescriptionInfNotOpen: {
-            const PackageFile* floppy = package.Find(failure.infName);
+            const FolderFile* floppy = package.Find(failure.infName);
             return "the floppy INF " + failure.infName + " describes the device here, and " +
                    (floppy == nullptr ? std::string("it is not in the package")
-                                      : "it is " + ReaderRefusal(package, *floppy));
+                                      : "it is " + reader.Of(*floppy));
         }
         case PackageDefect::kProviderMissing:
             return where + ": " +
@@ -301,49 +329,16 @@ const WindowsKind kKinds[] = {
     {OsKind::kWinXP, "Windows XP", "C:\\WINDOWS"},
 };
 
-// The INF calls answered by the system's reader, over the bytes the fake
-// disk holds.
-class SystemReadsInfs : public InfServices {
-  public:
-    SystemReadsInfs(fake::Machine& m, SystemInfReader& reader) : m_(m), reader_(reader) {}
-
-    InfHandle OpenInf(const char* path) override {
-        const fake::File* file = m_.files.Find(path);
-        inf_reader::InfOpenError error;
-        return file == nullptr ? kNoInf : reader_.Open(file->bytes, &error);
-    }
-    void CloseInf(InfHandle inf) override { reader_.Calls().CloseInf(inf); }
-    bool FindFirstLine(InfHandle inf, const char* section, const char* key,
-                       InfLine* line) override {
-        return reader_.Calls().FindFirstLine(inf, section, key, line);
-    }
-    bool FindNextLine(InfLine* line) override { return reader_.Calls().FindNextLine(line); }
-    bool GetStringField(const InfLine& line, unsigned field, TextBuffer out) override {
-        return reader_.Calls().GetStringField(line, field, out);
-    }
-    bool GetIntField(const InfLine& line, unsigned field, int* value) override {
-        return reader_.Calls().GetIntField(line, field, value);
-    }
-
-  private:
-    fake::Machine& m_;
-    SystemInfReader& reader_;
-};
-
 // A freshly installed Windows of the kind with the package in its folder.
 struct Rig {
     fake::Machine m;
-    std::unique_ptr<SystemReadsInfs> systemReader;
     InfServices& infs;
     BrandTexts brand{"Setup", "USB Flash Disk", "", ""};
     DialogChannel channel{m.windows, kDialog, brand};
     SetupServices services{m.system, infs, m.system, m.system, m.devices, m.windows, channel};
 
-    Rig(const Package& package, const WindowsKind& kind)
-        : systemReader(package.reader != nullptr
-                           ? std::make_unique<SystemReadsInfs>(m, *package.reader)
-                           : nullptr),
-          infs(systemReader != nullptr ? static_cast<InfServices&>(*systemReader) : m.system) {
+    Rig(const Package& package, const WindowsKind& kind, HostComputer& computer)
+        : infs(InfsOf(computer, m)) {
         m.system.windowsDirectory = kind.windowsDir;
         std::string windows = kind.windowsDir;
         for (const char* folder :
@@ -359,13 +354,16 @@ struct Rig {
                         "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
             m.givenFile(windows + "\\INF\\USBSTOR.PNF", "precompiled");
         }
-        m.files.MakeFolder(package.sourceDir);
-        for (const PackageFile& file : package.files) {
-            m.givenFile(package.PathOf(file.name), file.bytes);
-        }
+        package.PutOn(m);
         for (const auto& [id, text] : StringTable(kEnglish)) {
             m.givenString(id, text);
         }
+    }
+
+    // The system's INF reader over the machine's disk, or the machine's own.
+    static InfServices& InfsOf(HostComputer& computer, fake::Machine& m) {
+        InfServices* system = computer.SystemInfReader(m.system);
+        return system != nullptr ? *system : m.system;
     }
 };
 
@@ -410,9 +408,10 @@ SetupContext FreshContext(const Package& package, const WindowsKind& kind) {
     return ctx;
 }
 
-std::unique_ptr<Load> LoadOn(const Package& package, const WindowsKind& kind) {
+std::unique_ptr<Load> LoadOn(const Package& package, const WindowsKind& kind,
+                             HostComputer& computer) {
     auto load = std::make_unique<Load>();
-    Rig rig(package, kind);
+    Rig rig(package, kind, computer);
     load->ctx = FreshContext(package, kind);
     load->ok = LoadPackage(rig.m.system, rig.infs, rig.channel, load->ctx, &load->recorder);
     for (const fake::ShownBox& box : rig.m.windows.Boxes()) {
@@ -550,8 +549,9 @@ using Sequence = bool (*)(const SetupServices&, const SetupContext&);
 // A run on a fresh machine of the kind; with `installFirst` the run's changes
 // are shown after those of an install.
 void DryRun(std::string& out, const Package& package, const WindowsKind& kind,
-            const SetupContext& loaded, const char* label, Sequence run, bool installFirst) {
-    Rig rig(package, kind);
+            HostComputer& computer, const SetupContext& loaded, const char* label, Sequence run,
+            bool installFirst) {
+    Rig rig(package, kind, computer);
     SetupContext ctx = loaded;
     std::size_t from = 0;
     if (installFirst) {
@@ -579,7 +579,8 @@ const char* ReasonText(PassedOverReason reason) {
 
 // The script's choice is the same for both loads; the driver files are found
 // only by a load that got that far.
-void PrintFiles(std::string& out, const Package& package, const Load& full, const Load& brief) {
+void PrintFiles(std::string& out, const Package& package, ReaderVerdicts& reader, const Load& full,
+                const Load& brief) {
     const SetupContext& ctx = full.ctx;
     const SetupContext& files = full.ctx.sysFileName.empty() ? brief.ctx : full.ctx;
     out += "Setup script\n";
@@ -589,8 +590,8 @@ void PrintFiles(std::string& out, const Package& package, const Load& full, cons
         }
         std::string why = ReasonText(passed.reason);
         if (passed.reason == PassedOverReason::kNotAnInf) {
-            const PackageFile* file = package.Find(passed.name);
-            why = file != nullptr ? ReaderRefusal(package, *file) : "not an INF";
+            const FolderFile* file = package.Find(passed.name);
+            why = file != nullptr ? reader.Of(*file) : "not an INF";
         }
         out += "  passed over  " + passed.name + ": " + why + "\n";
     }
@@ -600,11 +601,9 @@ void PrintFiles(std::string& out, const Package& package, const Load& full, cons
     }
     out += "\nFiles it names\n";
     if (!ctx.floppyInfName.empty()) {
-        const PackageFile* floppy = package.Find(ctx.floppyInfName.c_str());
+        const FolderFile* floppy = package.Find(ctx.floppyInfName.c_str());
         out += std::string("  floppy INF   ") + ctx.floppyInfName.c_str() + " (FDDInf): " +
-               (floppy == nullptr ? std::string("not in the package")
-                                  : ReaderRefusal(package, *floppy)) +
-               "\n";
+               (floppy == nullptr ? std::string("not in the package") : reader.Of(*floppy)) + "\n";
     }
     if (!ctx.mpdInfName.empty()) {
         out += std::string("  MPDInf       ") + ctx.mpdInfName.c_str() +
@@ -627,7 +626,8 @@ void PrintFiles(std::string& out, const Package& package, const Load& full, cons
     }
 }
 
-void PrintLoad(std::string& out, const Package& package, const char* title, const Load& load) {
+void PrintLoad(std::string& out, const Package& package, ReaderVerdicts& reader, const char* title,
+               const Load& load) {
     out += std::string("\n") + title + ": ";
     if (load.ok) {
         const char* desc = load.ctx.infOnlyMode != 0 ? load.ctx.floppyInfName.c_str()
@@ -639,7 +639,7 @@ void PrintLoad(std::string& out, const Package& package, const char* title, cons
     }
     out += "the package cannot be used\n";
     if (load.recorder.failure) {
-        out += "    defect: " + Explain(package, *load.recorder.failure) + "\n";
+        out += "    defect: " + Explain(package, *load.recorder.failure, reader) + "\n";
     }
     for (const std::string& box : load.boxes) {
         out += "    the program shows: " + Quoted(box) + "\n";
@@ -660,7 +660,8 @@ int Usage(std::string& err) {
 
 }  // namespace
 
-int Run(int argc, const char* const* argv, Computer& computer, std::string& out, std::string& err) {
+int Run(int argc, const char* const* argv, HostComputer& computer, std::string& out,
+        std::string& err) {
     Package package;
     package.sourceDir = "C:\\PKG";
     const char* folder = nullptr;
@@ -684,7 +685,7 @@ int Run(int argc, const char* const* argv, Computer& computer, std::string& out,
 
     out += "Package " + package.hostFolder + ", read as " + package.sourceDir + ": " +
            std::to_string(package.files.size()) + " files, listed in name order\n";
-    for (const PackageFile& file : package.files) {
+    for (const FolderFile& file : package.files) {
         out += "  " + file.name + "\n";
     }
     for (const std::string& skipped : package.skipped) {
@@ -694,11 +695,12 @@ int Run(int argc, const char* const* argv, Computer& computer, std::string& out,
 
     // Windows 98 reads the package for the full install, Windows Me for the
     // short one.
-    std::unique_ptr<Load> full = LoadOn(package, kKinds[0]);
-    std::unique_ptr<Load> brief = LoadOn(package, kKinds[2]);
-    PrintFiles(out, package, *full, *brief);
-    PrintLoad(out, package, "Full install (Windows 98, 98 SE, 2000)", *full);
-    PrintLoad(out, package, "Short install (Windows Me, XP)", *brief);
+    std::unique_ptr<Load> full = LoadOn(package, kKinds[0], computer);
+    std::unique_ptr<Load> brief = LoadOn(package, kKinds[2], computer);
+    ReaderVerdicts reader(package, computer);
+    PrintFiles(out, package, reader, *full, *brief);
+    PrintLoad(out, package, reader, "Full install (Windows 98, 98 SE, 2000)", *full);
+    PrintLoad(out, package, reader, "Short install (Windows Me, XP)", *brief);
 
     out += "\nOn each Windows kind (dry runs on a freshly installed machine)\n";
     for (const WindowsKind& kind : kKinds) {
@@ -718,11 +720,12 @@ int Run(int argc, const char* const* argv, Computer& computer, std::string& out,
                    "): " + Quoted(EnglishString(IDS_WINDOWS98_ONLY)) + "\n";
         } else {
             out += "    the interactive start runs\n";
-            DryRun(out, package, kind, ctx, "install", RunInstall, false);
-            DryRun(out, package, kind, ctx, "uninstall (after that install)", RunUninstall, true);
+            DryRun(out, package, kind, computer, ctx, "install", RunInstall, false);
+            DryRun(out, package, kind, computer, ctx, "uninstall (after that install)",
+                   RunUninstall, true);
         }
-        DryRun(out, package, kind, ctx, "silent install (/S, runs on every kind)", RunSilentInstall,
-               false);
+        DryRun(out, package, kind, computer, ctx, "silent install (/S, runs on every kind)",
+               RunSilentInstall, false);
     }
 
     bool usable = full->ok && (full->ctx.win98Only != 0 || brief->ok);

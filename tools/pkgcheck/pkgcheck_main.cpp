@@ -9,5 +9,5 @@
 #include "tools/pkgcheck/pkg_check.h"
 
 int ConsoleMain(int argc, const char* const* argv, std::string& out, std::string& err) {
-    return pkgcheck::Run(argc, argv, pkgcheck::ThisComputer(), out, err);
+    return pkgcheck::Run(argc, argv, ThisComputer(), out, err);
 }
