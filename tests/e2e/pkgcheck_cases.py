@@ -17,10 +17,13 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 from wine_machine import PACKAGE, ROOT, Machine, locked  # noqa: E402
 
-# A model line cut short, and a stray INF whose section name is not closed.
+# A model line cut short, a Provider too long for the program, and a stray INF
+# whose section name is not closed.
 BROKEN = {
     "NIMBLE.IN_": (PACKAGE / "NIMBLE.IN_").read_bytes().replace(
         b"%Disk2.Desc%=NimbleDisk,USB\\VID_F1A5&PID_D15D", b"%Disk2.Desc%=NimbleDisk"),
+    "NIMBLEFD.INF": (PACKAGE / "NIMBLEFD.INF").read_bytes().replace(
+        b"Provider=%Maker%", b"Provider=Vostrel GmbH Dresden"),
     "AAA.INF": b'[Version]\r\nSignature="$Chicago$"\r\n[Strings\r\n',
 }
 ROWS = [
@@ -31,7 +34,9 @@ ROWS = [
                    "(ERROR_BAD_SECTION_NAME_LINE, 0xE0000001, line 3)",
                    "    defect: NIMBLE.IN_ line 22: model line 2 of [NimbleModels] has no readable "
                    "hardware id: it has no field 2; every model line is read up to the 50th "
-                   "hardware id", "Not usable"]),
+                   "hardware id",
+                   "    defect: NIMBLEFD.INF line 8: the Provider line cannot be read: its field 1 "
+                   "is \"Vostrel GmbH Dresden\", 20 characters where at most 19 fit", "Not usable"]),
 ]
 
 

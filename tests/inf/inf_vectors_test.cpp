@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/inf_dump.h"
+#include "tools/infdump/inf_dump.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// pkgcheck on Linux: the package folder on the Linux disk, read with the fake
-// machine's own INF reader.
+// The computer pkgcheck runs on under Linux: a folder on the Linux disk. Our
+// own INF reader stands in for the system's.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,15 +7,13 @@
 #include <system_error>
 
 #include "platform/console_main.h"
-#include "tools/pkg_check.h"
-
-namespace pkgcheck {
+#include "platform/host_computer.h"
 
 namespace {
 
-class LinuxComputer : public Computer {
+class LinuxComputer final : public HostComputer {
   public:
-    bool ReadFolder(const std::string& folder, std::vector<PackageFile>* files,
+    bool ReadFolder(const std::string& folder, std::vector<FolderFile>* files,
                     std::vector<std::string>* skipped, std::string* error) override {
         namespace fs = std::filesystem;
         std::error_code failure;
@@ -35,8 +33,8 @@ class LinuxComputer : public Computer {
                 *error = "cannot read " + name;
                 return false;
             }
-            files->push_back(PackageFile{name, std::string((std::istreambuf_iterator<char>(in)),
-                                                           std::istreambuf_iterator<char>())});
+            files->push_back(FolderFile{name, std::string((std::istreambuf_iterator<char>(in)),
+                                                          std::istreambuf_iterator<char>())});
         }
         if (failure) {
             *error = "cannot list " + folder + ": " + failure.message();
@@ -45,17 +43,16 @@ class LinuxComputer : public Computer {
         return true;
     }
 
-    SystemInfReader* InfReader() override { return nullptr; }
+    InfServices* SystemInfReader(FileServices&) override { return nullptr; }
+    InfRefusal LastRefusal() override { return InfRefusal(); }
 };
 
 }  // namespace
 
-Computer& ThisComputer() {
+HostComputer& ThisComputer() {
     static LinuxComputer computer;
     return computer;
 }
-
-}  // namespace pkgcheck
 
 int main(int argc, char** argv) {
     std::string report;

@@ -13,7 +13,7 @@
 #include <iterator>
 #include <string>
 
-#include "tools/inf_dump.h"
+#include "tools/infdump/inf_dump.h"
 
 namespace {
 

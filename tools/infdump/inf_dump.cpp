@@ -1,4 +1,4 @@
-#include "tools/inf_dump.h"
+#include "tools/infdump/inf_dump.h"
 
 #include <cstdio>
 #include <memory>
