@@ -194,7 +194,9 @@ std::string ReaderVerdicts::Of(const FolderFile& file) {
             code = row.name;
         }
     }
-    std::string text = std::string("not an INF: ") + what + " (" + code + ", " + Hex(error.code);
+    // A code without a row is given by its number alone.
+    std::string text = std::string("not an INF: ") + what + " (" +
+                       (*code != '\0' ? std::string(code) + ", " : std::string()) + Hex(error.code);
     if (error.lineSet && error.line != 0) {
         text += ", line " + std::to_string(error.line);
     }
