@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/program_main.h"
 #include "ui/program_state.h"
 
 class CSetupApp {
@@ -19,6 +20,3 @@ class CSetupApp {
     Platform platform_;
     ProgramState state_;
 };
-
-// The program from start to end; returns its exit code.
-int RunSetupProgram(const Platform& platform);

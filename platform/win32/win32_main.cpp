@@ -1,5 +1,5 @@
 // Setup.exe's entry point: the real platform under the program.
-#include "app/setup_app.h"
+#include "platform/program_main.h"
 #include "platform/win32/lean_start.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_devices.h"
