@@ -9,6 +9,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <set>
 #include <string>
@@ -46,29 +47,33 @@ long Offset(const void* found, const void* text) {
                                                 static_cast<const char*>(text));
 }
 
-int Sign(int value) {
+long Sign(int value) {
     return (value > 0) - (value < 0);
 }
 
-void Expect(const std::string& call, long ours, long library) {
-    if (ours != library) {
-        Fail(call + ": " + std::to_string(ours) + ", the C library's " + std::to_string(library));
+long Size(std::size_t size) {
+    return static_cast<long>(size);
+}
+
+HMODULE library;
+
+// The C library's function of that name, of the type of ours.
+template <typename Function>
+Function Theirs(const char* name, Function) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+// Ours and the C library's function on the same arguments give the same
+// answer, as `seen` makes it comparable.
+template <typename Function, typename Seen, typename... Args>
+void Agree(const std::string& args, const char* name, Function ours, Seen seen, Args... values) {
+    long mine = seen(ours(values...));
+    long its = seen(Theirs(name, ours)(values...));
+    if (mine != its) {
+        Fail(name + args + ": " + std::to_string(mine) + ", the C library's " +
+             std::to_string(its));
     }
 }
-
-template <typename Call>
-Call Bind(HMODULE library, const char* name) {
-    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-using FindText = char* (*)(const char*, const char*);
-using FindChar = char* (*)(const char*, int);
-using Compare = int (*)(const char*, const char*);
-using Length = std::size_t (*)(const char*);
-using FindByte = void* (*)(const void*, int, std::size_t);
-using CompareBytes = int (*)(const void*, const void*, std::size_t);
-using CopyBytes = void* (*)(void*, const void*, std::size_t);
-using FillBytes = void* (*)(void*, int, std::size_t);
 
 // Pairs of texts: a text and a set, a part, a character or another text.
 // The first rows tell a bare INF name from a path, as the package reader does.
@@ -92,91 +97,69 @@ const char* const kTexts[][2] = {
     {"\xFF", "\x01"},
 };
 
-void CheckTexts(HMODULE library) {
-    struct TextCall {
-        const char* name;
-        FindText ours;
-    } finds[] = {{"strpbrk", ::strpbrk}, {"strstr", ::strstr}};
-    struct CharCall {
-        const char* name;
-        FindChar ours;
-    } chars[] = {{"strchr", ::strchr}, {"strrchr", ::strrchr}};
-    Compare compare = ::strcmp;
-    Length length = ::strlen;
+void CheckTexts() {
     for (const auto& row : kTexts) {
         const char* text = row[0];
         const char* other = row[1];
+        auto at = [text](const void* found) { return Offset(found, text); };
         std::string args = "(" + Shown(text) + ", " + Shown(other) + ")";
-        for (const TextCall& call : finds) {
-            Expect(call.name + args, Offset(call.ours(text, other), text),
-                   Offset(Bind<FindText>(library, call.name)(text, other), text));
+        Agree(args, "strpbrk", ::strpbrk, at, text, other);
+        Agree(args, "strstr", ::strstr, at, text, other);
+        Agree(args, "strcmp", ::strcmp, Sign, text, other);
+        Agree("(" + Shown(text) + ")", "strlen", ::strlen, Size, text);
+        for (int c : {static_cast<int>(static_cast<unsigned char>(other[0])), 0, int{'b'}}) {
+            std::string call = "(" + Shown(text) + ", " + std::to_string(c) + ")";
+            Agree(call, "strchr", ::strchr, at, text, c);
+            Agree(call, "strrchr", ::strrchr, at, text, c);
         }
-        for (const CharCall& call : chars) {
-            for (int c : {static_cast<int>(static_cast<unsigned char>(other[0])), 0, int{'b'}}) {
-                Expect(std::string(call.name) + "(" + Shown(text) + ", " + std::to_string(c) + ")",
-                       Offset(call.ours(text, c), text),
-                       Offset(Bind<FindChar>(library, call.name)(text, c), text));
-            }
-        }
-        Expect("strcmp" + args, Sign(compare(text, other)),
-               Sign(Bind<Compare>(library, "strcmp")(text, other)));
-        Expect("strlen(" + Shown(text) + ")", static_cast<long>(length(text)),
-               static_cast<long>(Bind<Length>(library, "strlen")(text)));
     }
 }
 
-// The byte functions on every length of two buffers that differ in their
-// last bytes, with bytes above 0x7F, and moves that overlap either way.
-void CheckBytes(HMODULE library) {
-    const unsigned char a[] = {1, 0x95, 0x5C, 0, 7, 0x80, 9, 0xFF};
-    const unsigned char b[] = {1, 0x95, 0x5C, 0, 7, 0x80, 0x7F, 0x01};
-    constexpr std::size_t kSize = sizeof a;
-    FindByte find = ::memchr;
-    CompareBytes compare = ::memcmp;
-    struct CopyCall {
-        const char* name;
-        CopyBytes ours;
-    } copies[] = {{"memcpy", ::memcpy}, {"memmove", ::memmove}};
-    FillBytes fill = ::memset;
+constexpr std::size_t kSize = 8;
+
+// `step` on a copy of `start`, once with ours and once with the C library's
+// function: the same place returned and the same bytes left.
+template <typename Function, typename Step>
+void SameBytes(const std::string& what, const char* name, Function ours, const unsigned char* start,
+               Step step) {
+    unsigned char mine[kSize], its[kSize];
+    for (std::size_t i = 0; i < kSize; ++i) {
+        mine[i] = its[i] = start[i];
+    }
+    if (Offset(step(ours, mine), mine) != Offset(step(Theirs(name, ours), its), its) ||
+        ::memcmp(mine, its, kSize) != 0) {
+        Fail(std::string(name) + " " + what + ": not as the C library's");
+    }
+}
+
+// The byte functions on every length of two buffers whose first difference
+// is a byte above 0x7F, and moves that overlap either way.
+void CheckBytes() {
+    const unsigned char a[kSize] = {1, 0x95, 0x5C, 0, 7, 0x80, 0x7F, 0xFF};
+    const unsigned char b[kSize] = {1, 0x95, 0x5C, 0, 7, 0x80, 0x90, 0x01};
+    const unsigned char zero[kSize] = {};
+    auto inA = [&a](const void* found) { return Offset(found, a); };
     for (std::size_t size = 0; size <= kSize; ++size) {
-        std::string n = std::to_string(size);
-        for (int value : {0x5C, 0xFF, 0x7F + 0x100, 2}) {
-            Expect("memchr(a, " + std::to_string(value) + ", " + n + ")",
-                   Offset(find(a, value, size), a),
-                   Offset(Bind<FindByte>(library, "memchr")(a, value, size), a));
+        std::string n = std::to_string(size) + " bytes";
+        // A char above 0x7F arrives as a negative int.
+        for (int value : {0x5C, 0xFF, 0x7F + 0x100, -0x6B, 2}) {
+            Agree("(a, " + std::to_string(value) + ", " + n + ")", "memchr", ::memchr, inA, a,
+                  value, size);
         }
-        Expect("memcmp(a, b, " + n + ")", Sign(compare(a, b, size)),
-               Sign(Bind<CompareBytes>(library, "memcmp")(a, b, size)));
-        Expect("memcmp(b, a, " + n + ")", Sign(compare(b, a, size)),
-               Sign(Bind<CompareBytes>(library, "memcmp")(b, a, size)));
-        for (const CopyCall& call : copies) {
-            unsigned char ours[kSize] = {};
-            unsigned char theirs[kSize] = {};
-            Expect(std::string(call.name) + " " + n + " bytes returns",
-                   Offset(call.ours(ours, a, size), ours),
-                   Offset(Bind<CopyBytes>(library, call.name)(theirs, a, size), theirs));
-            Expect(std::string(call.name) + " " + n + " bytes copies",
-                   ::memcmp(ours, theirs, kSize), 0);
+        Agree("(a, b, " + n + ")", "memcmp", ::memcmp, Sign, a, b, size);
+        Agree("(b, a, " + n + ")", "memcmp", ::memcmp, Sign, b, a, size);
+        auto fromA = [&a, size](auto copy, unsigned char* to) { return copy(to, a, size); };
+        SameBytes(n, "memcpy", ::memcpy, zero, fromA);
+        SameBytes(n, "memmove", ::memmove, zero, fromA);
+        SameBytes(n, "memset", ::memset, zero,
+                  [size](auto fill, unsigned char* to) { return fill(to, 0x1A5, size); });
+        for (std::size_t by = 1; size + by <= kSize; by += 2) {
+            std::string what = n + " by " + std::to_string(by);
+            SameBytes(what + " up", "memmove", ::memmove, a,
+                      [size, by](auto move, unsigned char* to) { return move(to + by, to, size); });
+            SameBytes(what + " down", "memmove", ::memmove, a,
+                      [size, by](auto move, unsigned char* to) { return move(to, to + by, size); });
         }
-        for (std::size_t shift = 1; size + shift <= kSize; shift += 2) {
-            unsigned char up[kSize], down[kSize], upRef[kSize], downRef[kSize];
-            for (std::size_t i = 0; i < kSize; ++i) {
-                up[i] = down[i] = upRef[i] = downRef[i] = a[i];
-            }
-            CopyBytes move = Bind<CopyBytes>(library, "memmove");
-            ::memmove(up + shift, up, size);
-            move(upRef + shift, upRef, size);
-            ::memmove(down, down + shift, size);
-            move(downRef, downRef + shift, size);
-            std::string what = "memmove " + n + " bytes by " + std::to_string(shift);
-            Expect(what + " up", ::memcmp(up, upRef, kSize), 0);
-            Expect(what + " down", ::memcmp(down, downRef, kSize), 0);
-        }
-        unsigned char ours[kSize] = {};
-        unsigned char theirs[kSize] = {};
-        fill(ours, 0x1A5, size);
-        Bind<FillBytes>(library, "memset")(theirs, 0x1A5, size);
-        Expect("memset " + n + " bytes", ::memcmp(ours, theirs, kSize), 0);
     }
 }
 
@@ -208,10 +191,7 @@ void CheckTree() {
         seed = seed * 1103515245u + 12345u;
         int key = static_cast<int>((seed >> 16) % 200);
         bool insert = step < 1500 ? (seed & 3) != 0 : (seed & 3) == 0;
-        auto at = sorted.begin();
-        while (at != sorted.end() && *at < key) {
-            ++at;
-        }
+        auto at = std::lower_bound(sorted.begin(), sorted.end(), key);
         bool present = at != sorted.end() && *at == key;
         if (insert && !present) {
             sorted.insert(at, key);
@@ -239,7 +219,6 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void LeanRuntimeTe
     RunStaticConstructors();
     char path[MAX_PATH + 16];
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    HMODULE library = nullptr;
     if (length > 0 && length < MAX_PATH) {
         lstrcpyA(path + length, "\\msvcrt.dll");
         library = LoadLibraryA(path);
@@ -247,8 +226,8 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void LeanRuntimeTe
     if (library == nullptr) {
         Fail("no msvcrt.dll in the system folder");
     } else {
-        CheckTexts(library);
-        CheckBytes(library);
+        CheckTexts();
+        CheckBytes();
     }
     CheckTree();
     std::string report = failures.empty() ? "every case agrees\r\n" : failures;

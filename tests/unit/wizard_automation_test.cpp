@@ -26,25 +26,17 @@ WizardPage Page(const std::string& text, bool next, bool finish, std::uint64_t a
     return page;
 }
 
-// A fake machine with our main dialog's channel, and the wizards and device
-// dialogs a case puts on it.
+// A fake machine with our main dialog's channel, and the wizard and device
+// dialog a case puts on it.
 struct WizardRig {
     fake::Machine m;
     BrandTexts brand{"Setup", "Flash Disk", "About", "none"};
     DialogChannel channel{m.windows, 0x102, brand};
-    std::vector<std::unique_ptr<fake::ScriptedWizard>> wizards;
-    std::vector<std::unique_ptr<fake::ScriptedPrompt>> prompts;
+    std::unique_ptr<fake::ScriptedWizard> wizard;
+    std::unique_ptr<fake::ScriptedPrompt> prompt;
 
     void Given(fake::WizardScript script) {
-        wizards.push_back(
-            std::make_unique<fake::ScriptedWizard>(m.windows.tree, std::move(script)));
-    }
-    void GivenPrompt(std::uint64_t opensAtMs, bool closesOnContinue) {
-        fake::PromptScript script;
-        script.text = "The software for this hardware:\nUSB Flash Disk\nhas not passed testing.";
-        script.opensAtMs = opensAtMs;
-        script.closesOnContinue = closesOnContinue;
-        prompts.push_back(std::make_unique<fake::ScriptedPrompt>(m.windows.tree, script));
+        wizard = std::make_unique<fake::ScriptedWizard>(m.windows.tree, std::move(script));
     }
     // N for Next, F for Finish, C for the device dialog's command.
     std::string Commands() const {
@@ -87,7 +79,11 @@ Given FrameWithOneButton(int id) {
 Given WithPrompt(Given wizard, std::uint64_t promptAtMs, bool closesOnContinue = true) {
     return [=](WizardRig& r) {
         wizard(r);
-        r.GivenPrompt(promptAtMs, closesOnContinue);
+        fake::PromptScript script;
+        script.text = "The software for this hardware:\nUSB Flash Disk\nhas not passed testing.";
+        script.opensAtMs = promptAtMs;
+        script.closesOnContinue = closesOnContinue;
+        r.prompt = std::make_unique<fake::ScriptedPrompt>(r.m.windows.tree, script);
     };
 }
 
@@ -96,39 +92,37 @@ TEST(Wizard, WhatItPressesAndWhenItEnds) {
     struct Case {
         const char* name;
         Given given;
-        const char* description;
         bool finished;
         std::uint64_t endsAtMs;
         std::string commands;
+        const char* description = kDescription;  // what the wizard's page must show
     } cases[] = {
-        {"no wizard in 120 cycles", [](WizardRig&) {}, kDescription, false, 60000, ""},
+        {"no wizard in 120 cycles", [](WizardRig&) {}, false, 60000, ""},
         {"the page in other capitals", Xp(0, &WizardPage::nextEnabled, true, "usb flash disk"),
-         kDescription, false, 60000, ""},
-        {"empty description", xp, "", false, 0, ""},
-        {"no Next button", FrameWithOneButton(kWizardFinishId), kDescription, false, 0, ""},
-        {"no Finish button", FrameWithOneButton(kWizardNextId), kDescription, false, 0, ""},
-        {"the XP wizard", xp, kDescription, true, 3000, "NNF"},
+         false, 60000, ""},
+        {"empty description", xp, false, 0, "", ""},
+        {"no Next button", FrameWithOneButton(kWizardFinishId), false, 0, ""},
+        {"no Finish button", FrameWithOneButton(kWizardNextId), false, 0, ""},
+        {"the XP wizard", xp, true, 3000, "NNF"},
         {"Next before Finish when both can be pressed",
          Wizard({Page(kDescription, true, false), Page("a", true, true), Page("b", true, true),
                  Page("c", false, true)}),
-         kDescription, true, 1500, "NNNF"},
-        {"Finish where Next is shown disabled", Xp(2, &WizardPage::nextVisible, true), kDescription,
-         true, 3000, "NNF"},
-        {"a hidden Finish is not pressed", Xp(2, &WizardPage::finishVisible, false), kDescription,
-         false, 3000 + 160 * 500, "NN"},
-        {"160 idle cycles", Wizard({Page(kDescription, true, false)}), kDescription, false,
-         1000 + 160 * 500, "NN"},
+         true, 1500, "NNNF"},
+        {"a hidden Finish is not pressed", Xp(2, &WizardPage::finishVisible, false), false,
+         3000 + 160 * 500, "NN"},
+        {"160 idle cycles", Wizard({Page(kDescription, true, false)}), false, 1000 + 160 * 500,
+         "NN"},
         {"a page change restarts the idle count",
          Wizard({Page(kDescription, true, false), Page("copying", false, false, 20000),
                  Page("still", false, false)}),
-         kDescription, false, 20000 + 160 * 500, "NN"},
-        {"the device dialog answered in the cycle it shows", WithPrompt(xp, 1200), kDescription,
-         true, 3000, "NNCF"},
-        {"a device dialog on top is not taken for the wizard", WithPrompt(xp, 0), kDescription,
-         true, 3000, "NNCF"},
+         false, 20000 + 160 * 500, "NN"},
+        {"the device dialog answered in the cycle it shows", WithPrompt(xp, 1200), true, 3000,
+         "NNCF"},
+        {"a device dialog on top is not taken for the wizard", WithPrompt(xp, 0), true, 3000,
+         "NNCF"},
         {"a device dialog that never closes: 720 cycles in all",
-         WithPrompt(Wizard({Page(kDescription, true, false)}), 0, false), kDescription, false,
-         1000 + 720 * 500, "NN" + std::string(720, 'C')},
+         WithPrompt(Wizard({Page(kDescription, true, false)}), 0, false), false, 1000 + 720 * 500,
+         "NN" + std::string(720, 'C')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

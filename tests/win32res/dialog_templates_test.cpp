@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -120,19 +119,16 @@ std::vector<Row> Compiled(int dialog) {
     return rows;
 }
 
+// One line a control, so that a failure shows the lines that differ.
 TEST(DialogTemplates, HoldTheDialogsAsTheyAreShown) {
-    std::vector<std::string> compiled;
-    std::vector<std::string> expected;
+    std::string compiled, expected;
     for (int dialog : {143, 102, 100}) {
         for (const Row& row : Compiled(dialog))
-            compiled.push_back(Format(row));
+            compiled += Format(row) + "\n";
     }
     for (const Row& row : kRows)
-        expected.push_back(Format(row));
-    for (std::size_t i = 0; i < std::max(compiled.size(), expected.size()); ++i) {
-        EXPECT_EQ(i < compiled.size() ? compiled[i] : "(none)",
-                  i < expected.size() ? expected[i] : "(none)");
-    }
+        expected += Format(row) + "\n";
+    EXPECT_EQ(compiled, expected);
 }
 
 }  // namespace
