@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/setup_app.h"
@@ -199,20 +199,20 @@ struct Rig {
 
     bool ShortInstall() const { return road == Road::Install && ShortKind(); }
     std::string InfTarget() const {
-        std::string infAt = kWin + (osKind < OsKind::kWin2000 ? "INF\\OTHER\\" : "INF\\OEM") +
-                            (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.INF");
-        return infAt;
+        return kWin + (osKind < OsKind::kWin2000 ? "INF\\OTHER\\" : "INF\\OEM") +
+               (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.INF");
     }
-    // The installed INF: the full install turns off the first CopyFiles behind
-    // its install section, the short one copies the floppy INF as it is.
-    std::string InstalledInf(std::string* source, std::string* edited) const {
-        std::string infAt = InfTarget();
-        *source = *edited = before.at(Key(kPkg + (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.IN_")));
-        std::size_t copyFiles = source->find("CopyFiles", source->find("[NimbleDisk]"));
+    // The installed INF as the package holds it and as installed: the full
+    // install turns off the first CopyFiles behind its install section, the
+    // short one copies the floppy INF as it is.
+    std::pair<std::string, std::string> InstalledInf() const {
+        std::string source =
+            before.at(Key(kPkg + (ShortInstall() ? "NIMBLEFD.INF" : "NIMBLE.IN_")));
+        std::string edited = source;
         if (!ShortKind()) {
-            edited->insert(copyFiles, ";");
+            edited.insert(source.find("CopyFiles", source.find("[NimbleDisk]")), ";");
         }
-        return infAt;
+        return {source, edited};
     }
 
     // The rules every run keeps; empty when it kept them all.
@@ -286,12 +286,11 @@ struct Rig {
                            [&](const std::string& bytes) { return HoldsOrNot(t.path, bytes); });
     }
     std::vector<Target> Targets() const {
-        std::string source, edited;
-        std::string infAt = InstalledInf(&source, &edited);
+        auto [source, edited] = InstalledInf();
         std::string image = kWin + "SYSTEM32\\DRIVERS\\NIMBLE.SYS";
         std::string port = kWin + "SYSTEM\\IOSUBSYS\\NIMBLE.PDR";
         std::vector<Target> targets = {
-            {infAt, Before(infAt), {source, edited}},
+            {InfTarget(), Before(InfTarget()), {source, edited}},
             // The short install deletes the earlier image when its INF is in place.
             {image, Before(image),
              ShortInstall() ? std::vector<std::string>{"", Before(image)}
@@ -302,16 +301,12 @@ struct Rig {
         return targets;
     }
     bool NewInstallationWhole() const {
-        for (const Target& t : Targets()) {
-            if (!HoldsNew(t)) {
-                return false;
-            }
-        }
-        return true;
+        std::vector<Target> targets = Targets();
+        return std::all_of(targets.begin(), targets.end(),
+                           [this](const Target& t) { return HoldsNew(t); });
     }
     bool EarlierInstallationWhole() const {
-        std::string infAt = Targets()[0].path;
-        bool whole = HoldsOrNot(Pnf(infAt), Before(Pnf(infAt)));
+        bool whole = HoldsOrNot(Pnf(InfTarget()), Before(Pnf(InfTarget())));
         for (const Target& t : Targets()) {
             whole = whole && HoldsOrNot(t.path, t.earlier);
         }
@@ -465,9 +460,8 @@ struct Rig {
             bool gone = !Kept(path) && !m.files.Exists(Pnf(path));
             out += f.role == 'I' && StaleHere(f.staleOn) && !gone ? path + " stays; " : "";
         }
-        std::string source, edited;
-        std::string infAt = InstalledInf(&source, &edited);
-        if (road != Road::Uninstall && !Holds(infAt, edited)) {
+        std::string infAt = InfTarget();
+        if (road != Road::Uninstall && !Holds(infAt, InstalledInf().second)) {
             out += infAt + " is not as installed; ";
         }
         if (road == Road::Uninstall && m.files.Exists(infAt)) {
@@ -558,18 +552,10 @@ TEST_P(Roads, EveryFailureLeavesTheMachineWholeAndTheOutcomeHonest) {
                 << (call < calls.size() ? fake::OpName(calls[call]) : ", disk full");
         }
     }
-    std::cout << c.name << ": " << runs << " runs\n";
-}
-
-class InstallRoads : public ::testing::TestWithParam<RoadCase> {};
-
-TEST_P(InstallRoads, ARunCutShortIsFinishedByTheNext) {
-    const RoadCase& c = GetParam();
-    Rig clean(c.road, c.osKind, c.stuckDevice);
-    clean.Run();
-    const std::vector<fake::Op> calls = clean.m.faults.Log();
+    // Each install road cut short after each of its calls, and started again.
+    const std::size_t cuts = c.road == Road::Uninstall ? 0 : calls.size();
     std::set<std::string> cutStates;
-    for (std::size_t call = 0; call < calls.size(); ++call) {
+    for (std::size_t call = 0; call < cuts; ++call) {
         Rig cut(c.road, c.osKind, c.stuckDevice);
         cut.m.faults.CutAfter(call);
         try {
@@ -589,7 +575,7 @@ TEST_P(InstallRoads, ARunCutShortIsFinishedByTheNext) {
         EXPECT_EQ(next.Violations() + next.CleanRunLeft(), "")
             << "cut after call " << call << " " << fake::OpName(calls[call]);
     }
-    std::cout << c.name << ": " << calls.size() << " cuts, " << cutStates.size()
+    std::cout << c.name << ": " << runs << " runs, " << cuts << " cuts, " << cutStates.size()
               << " machine states started again\n";
 }
 
@@ -597,13 +583,5 @@ std::string RoadName(const ::testing::TestParamInfo<RoadCase>& info) {
     return info.param.name;
 }
 INSTANTIATE_TEST_SUITE_P(All, Roads, ::testing::ValuesIn(kRoads), RoadName);
-
-std::vector<RoadCase> InstallRoadCases() {
-    std::vector<RoadCase> install;
-    std::copy_if(std::begin(kRoads), std::end(kRoads), std::back_inserter(install),
-                 [](const RoadCase& c) { return c.road != Road::Uninstall; });
-    return install;
-}
-INSTANTIATE_TEST_SUITE_P(All, InstallRoads, ::testing::ValuesIn(InstallRoadCases()), RoadName);
 
 }  // namespace
