@@ -34,7 +34,7 @@ MINIMAL_TITLE = "Minimal dialog"
 
 def timed_lines(m, steps, deadline=60):
     """Runs the test driver; returns (seconds since its start, line) pairs."""
-    command = ["wine", str(m.build / "tools" / "setupdriver" / "setupdriver.exe"),
+    command = ["wine", str(m.build / "tests" / "driver" / "setupdriver.exe"),
                "--setup", m.setup_path, "--deadline", str(deadline)] + steps
     start = time.monotonic()
     driver = subprocess.Popen(command, env=m.env(), stdout=subprocess.PIPE,

@@ -344,7 +344,7 @@ class Machine:
         """Runs the driver with the steps; screenshots go to the case folder.
         watch, if given, is called every 50 ms while the driver runs."""
         env = self.env()
-        command = ["wine", str(self.build / "tools" / "setupdriver" / "setupdriver.exe"),
+        command = ["wine", str(self.build / "tests" / "driver" / "setupdriver.exe"),
                    "--setup", self.setup_path, "--deadline", str(deadline)] + list(steps)
         if self.locale:
             # Wine takes the system's language and code page from the locale,

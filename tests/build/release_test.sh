@@ -33,6 +33,6 @@ while IFS='|' read -r name file expected; do
 done <<ROWS
 the program as built|$setup|made
 one that asks for Windows 2000|$tmp/nt5.exe|refused
-a program with the runtime's start-up code and imports|$build/tools/setupdriver/setupdriver.exe|refused
+a program with the runtime's start-up code and imports|$build/tests/driver/setupdriver.exe|refused
 ROWS
 exit $failed
